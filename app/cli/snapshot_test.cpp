@@ -1,0 +1,22 @@
+#include "cli/snapshot_test.h"
+
+#include "common/snapshot.h"
+#include "core/clock.h"
+
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+
+void snapshotTest(QTextStream& out) {
+    const auto url = Snapshot::url();
+    out << "url: " << (url ? *url : u"BRAK (brak uprawnienia App Group)"_s) << Qt::endl;
+
+    Snapshot test;
+    test.time = Clock::system().now();
+    test.down = 1.0;
+    test.hosts = {{QString(), u"test"_s, 1.0}};
+    test.write();
+
+    const auto read = url ? Snapshot::read() : std::nullopt;
+    out << "read: " << (read && !read->hosts.isEmpty() ? read->hosts.first().name : u"BRAK"_s) << Qt::endl;
+}

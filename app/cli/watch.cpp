@@ -1,0 +1,33 @@
+#include "cli/watch.h"
+
+#include "core/formatters.h"
+#include "core/globals.h"
+#include "core/monitor.h"
+
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+
+QString watchLine(const Monitor& m, const QDateTime& at) {
+    QStringList parts{at.toString(u"HH:mm:ss"_s) + u" ↓ "_s + rate(m.down()) + u" ↑ "_s + rate(m.up()), m.network()};
+    for (const QString& host : m.hosts())
+        parts.append(m.name(host) + u' ' + ms(m.stats(host, tick * 1.5).last));
+    return parts.join(u" · "_s);
+}
+
+Watch::Watch(const Monitor& m, QTextStream& out, QObject* parent)
+    : QObject(parent)
+    , m_(m)
+    , out_(out) {
+    connect(&m, &Monitor::refreshed, this, &Watch::print);
+}
+
+void Watch::print() {
+    if (first_) {
+        first_ = false;
+        return;
+    }
+    out_ << watchLine(m_, QDateTime::currentDateTime()) << Qt::endl;
+    if (out_.status() != QTextStream::Ok)
+        emit outputClosed();
+}

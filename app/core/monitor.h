@@ -1,0 +1,136 @@
+#pragma once
+
+#include "core/clock.h"
+#include "core/hotspot_usage.h"
+#include "core/preferences.h"
+#include "core/sample.h"
+#include "core/stats.h"
+#include "details/tailnet.h"
+#include "platform/platform.h"
+
+#include <QHash>
+#include <QObject>
+#include <QUuid>
+
+class Advanced;
+class QTimer;
+
+// A change of the network's name, with what preceded it.
+struct NetEvent {
+    QUuid id;
+    Timestamp time;
+    QString label;
+    QString detail;
+};
+
+// Sends one echo request and hands over the round-trip time in milliseconds.
+using Pinger =
+    std::function<void(const QString& host, QObject* context, std::function<void(std::optional<double>)> done)>;
+// Reads the Tailscale status.
+using TailnetProbe = std::function<void(QObject* context, std::function<void(std::optional<Tailnet>)> done)>;
+
+// The one model of the program: the hosts and their ping history, the traffic rates, the network's name
+// and its changes, and the Tailscale status, renewed by a refresh every tick.
+class Monitor final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Monitor)
+
+public:
+    // What the monitor reads the world through; empty members take the system's.
+    struct Deps {
+        const Clock* clock = &Clock::system();
+        std::unique_ptr<platform::Network> network;
+        Pinger ping;
+        TailnetProbe tailnet;
+        Preferences prefs;
+        HotspotUsage::Deps usage;
+        // Hosts for this run only; nothing is stored.
+        std::optional<QStringList> hosts;
+    };
+
+    Monitor();
+    explicit Monitor(Deps deps, QObject* parent = nullptr);
+    ~Monitor() override;
+
+    const QStringList& hosts() const { return hosts_; }
+    const QMap<QString, QString>& labels() const { return labels_; }
+    // Samples of the last five minutes per host, oldest first; removed hosts keep theirs.
+    const QHash<QString, Samples>& history() const { return history_; }
+    double down() const { return down_; }
+    double up() const { return up_; }
+    const QString& network() const { return network_; }
+    // Newest first, at most five.
+    const QList<NetEvent>& events() const { return events_; }
+    Timestamp updated() const { return updated_; }
+    double peakDown() const { return peakDown_; }
+    double peakUp() const { return peakUp_; }
+    const std::optional<Tailnet>& tailnet() const { return tailnet_; }
+    Advanced& adv() const { return *adv_; }
+    HotspotUsage& usage() const { return *usage_; }
+
+    // Refreshes every tick from now on.
+    void start();
+    // One sampling cycle: rates, details, hotspot counting, widget snapshot, Tailscale, network name, pings.
+    void refresh();
+    // Stores a new host list (the default hosts when empty) with its labels, then refreshes.
+    void setHosts(const QStringList& hosts, const QMap<QString, QString>& labels);
+    // The host's label, or the host itself.
+    QString name(const QString& host) const;
+    // Statistics of the host's samples of the last `seconds`.
+    Stats stats(const QString& host, Seconds seconds) const;
+
+    // Whether the advanced view is on screen; the details are collected only then.
+    std::function<bool()> advancedActive = [] { return false; };
+    // Called after every change the status item shows.
+    std::function<void()> onUpdate;
+
+signals:
+    void changed();
+    // A refresh cycle has ended.
+    void refreshed();
+
+private:
+    struct Rate {
+        Timestamp time;
+        double down;
+        double up;
+    };
+    struct Totals {
+        quint64 in;
+        quint64 out;
+        Timestamp time;
+    };
+
+    void measure(const platform::Interfaces& now, Timestamp t);
+    void writeSnapshot() const;
+    void requestTailnet();
+    void rename(const QString& network, Timestamp t);
+    void record(const QString& host, std::optional<double> ms);
+    void notify();
+
+    const Clock& clock_;
+    std::unique_ptr<platform::Network> net_;
+    Pinger ping_;
+    TailnetProbe probe_;
+    Preferences prefs_;
+
+    QStringList hosts_;
+    QMap<QString, QString> labels_;
+    QHash<QString, Samples> history_;
+    double down_ = 0;
+    double up_ = 0;
+    QString network_ = QStringLiteral("-");
+    QList<NetEvent> events_;
+    Timestamp updated_;
+    double peakDown_ = 0;
+    double peakUp_ = 0;
+    std::optional<Tailnet> tailnet_;
+    std::optional<Timestamp> tsAt_;
+    bool tsBusy_ = false;
+    Timestamp snapAt_;
+    Advanced* adv_;
+    HotspotUsage* usage_;
+    QList<Rate> rates_;
+    std::optional<Totals> lastBytes_;
+    QTimer* timer_ = nullptr;
+};

@@ -1,0 +1,131 @@
+#include "core/globals.h"
+#include "core/preferences.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class TestPreferences : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    int files = 0;
+
+    // A settings file holding `text`, as a user or an older version may have left it.
+    QString fileWith(const QByteArray& text) {
+        const QString path = dir.filePath(u"prefs-%1.conf"_s.arg(++files));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write settings");
+        f.write(text);
+        return path;
+    }
+
+private slots:
+    void defaultsWhenNothingIsStored() {
+        const Preferences p(fileWith(""));
+        QCOMPARE(p.hosts(), defaultHosts());
+        QCOMPARE(p.hostLabels(), (QMap<QString, QString>()));
+        QCOMPARE(p.tab(), u"Przeglad"_s);
+        QVERIFY(!p.advanced() && !p.pinned() && !p.mini() && !p.loginAsked());
+        QCOMPARE(p.hotspotLimitGB(), 0.0);
+        QCOMPARE(p.panelExpand(), 0.0);
+        QVERIFY(!p.frame(Preferences::Frame::Mini));
+    }
+
+    void valuesSurviveARestart_data() {
+        QTest::addColumn<QStringList>("hosts");
+        QTest::newRow("empty list stays empty") << QStringList();
+        QTest::newRow("one host") << QStringList{u"router"_s};
+        QTest::newRow("several, with commas and spaces")
+            << QStringList{u"1.2.3.4"_s, u"a,b"_s, u"name with space"_s, u"::1"_s};
+    }
+    void valuesSurviveARestart() {
+        QFETCH(QStringList, hosts);
+        const QString path = fileWith("");
+        {
+            Preferences p(path);
+            p.setHosts(hosts);
+            p.setHostLabels({{u"1.2.3.4"_s, u"Resolver"_s}, {u"a/b"_s, u"slash"_s}});
+            p.setTab(u"router"_s);
+            p.setAdvanced(true);
+            p.setLoginAsked(true);
+            p.setHotspotLimitGB(12.5);
+            p.setFrame(Preferences::Frame::Pinned, QRect(10, 20, 340, 500));
+        }
+        // A separate process sees only the file; the in-process cache must not hide a bad write.
+        QProcess reader;
+        reader.start(QCoreApplication::applicationFilePath(), {u"--dump"_s, path});
+        QVERIFY(reader.waitForFinished());
+        QCOMPARE(reader.exitCode(), 0);
+        const Preferences p(path);
+        QCOMPARE(p.hosts(), hosts);
+        QCOMPARE(p.hostLabels().value(u"a/b"_s), u"slash"_s);
+        QCOMPARE(p.tab(), u"router"_s);
+        QVERIFY(p.advanced() && p.loginAsked() && !p.pinned());
+        QCOMPARE(p.hotspotLimitGB(), 12.5);
+        QCOMPARE(p.frame(Preferences::Frame::Pinned), std::optional(QRect(10, 20, 340, 500)));
+        QCOMPARE(reader.readAllStandardOutput().trimmed(), hosts.join(u'|').toUtf8());
+    }
+
+    void wrongTypesFallBackToDefaults() {
+        const Preferences p(fileWith("[General]\n"
+                                     "hosts=@Rect(1 2 3 4)\n"
+                                     "hostLabels=just text\n"
+                                     "advanced=maybe\n"
+                                     "pinned=1\n"
+                                     "hotspotLimitGB=lots\n"
+                                     "panelExpand=nan\n"
+                                     "tab=@Rect(0 0 1 1)\n"
+                                     "NSWindow%20Frame%20TarnwickMini=10,20\n"));
+        QCOMPARE(p.hosts(), defaultHosts());
+        QVERIFY(p.hostLabels().isEmpty());
+        QVERIFY(!p.advanced());
+        QVERIFY(p.pinned());
+        QCOMPARE(p.hotspotLimitGB(), 0.0);
+        QCOMPARE(p.panelExpand(), 0.0);
+        QCOMPARE(p.tab(), u"Przeglad"_s);
+        QVERIFY(!p.frame(Preferences::Frame::Mini));
+    }
+
+    void labelsWithANonTextValueAreIgnoredWhole() {
+        Preferences p(fileWith(""));
+        QSettings raw(p.fileName(), QSettings::IniFormat);
+        raw.setValue(u"hostLabels"_s, QVariantMap{{u"a"_s, u"A"_s}, {u"b"_s, 7}});
+        raw.sync();
+        QVERIFY(p.hostLabels().isEmpty());
+    }
+
+    void resetWindowsForgetsOnlyWindowState() {
+        Preferences p(fileWith(""));
+        p.setPinned(true);
+        p.setMini(true);
+        p.setPanelExpand(120);
+        p.setFrame(Preferences::Frame::Mini, QRect(1, 2, 3, 4));
+        p.setFrame(Preferences::Frame::Pinned, QRect(5, 6, 7, 8));
+        p.setAdvanced(true);
+        p.setHosts({u"kept"_s});
+        p.resetWindows();
+        QVERIFY(!p.pinned() && !p.mini());
+        QCOMPARE(p.panelExpand(), 0.0);
+        QVERIFY(!p.frame(Preferences::Frame::Mini) && !p.frame(Preferences::Frame::Pinned));
+        QVERIFY(p.advanced());
+        QCOMPARE(p.hosts(), QStringList{u"kept"_s});
+    }
+};
+
+// With "--dump FILE" the test binary prints the stored hosts and exits: a second process that reads the
+// file from scratch.
+int main(int argc, char** argv) {
+    if (argc == 3 && QByteArray(argv[1]) == "--dump") {
+        QCoreApplication app(argc, argv);
+        QTextStream(stdout) << Preferences(QString::fromLocal8Bit(argv[2])).hosts().join(u'|') << Qt::endl;
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TestPreferences t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_preferences.moc"

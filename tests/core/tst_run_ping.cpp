@@ -1,0 +1,254 @@
+#include "core/ping.h"
+#include "core/run.h"
+#include "support/fake_tool.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Runs the tool and waits for its one answer, counting how many arrive.
+struct Outcome {
+    QString text;
+    int calls = 0;
+    qint64 ms = 0;
+};
+
+Outcome runAndWait(const QString& path, const QStringList& args, std::chrono::milliseconds timeout,
+                   const QMap<QString, QString>& env = {}) {
+    QObject context;
+    Outcome o;
+    QElapsedTimer clock;
+    clock.start();
+    run(
+        path, args, timeout, &context,
+        [&](const QString& text) {
+            o.text = text;
+            ++o.calls;
+            o.ms = clock.elapsed();
+        },
+        env);
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(o.calls > 0, 20000); }();
+    // Nothing else may arrive afterwards.
+    QTest::qWait(200);
+    return o;
+}
+
+std::optional<double> pingAndWait(const QString& host, const platform::Tool& tool = platform::pingTool()) {
+    QObject context;
+    std::optional<double> result;
+    bool done = false;
+    ping(
+        host, &context,
+        [&](std::optional<double> ms) {
+            result = ms;
+            done = true;
+        },
+        tool);
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(done, 10000); }();
+    return result;
+}
+
+bool processAlive(const QString& marker) {
+    QProcess pgrep;
+    pgrep.start(u"/usr/bin/pgrep"_s, {u"-f"_s, marker});
+    pgrep.waitForFinished();
+    return pgrep.exitCode() == 0;
+}
+
+} // namespace
+
+class TestRunPing : public QObject {
+    Q_OBJECT
+
+    FakeTools tools;
+
+private slots:
+    void returnsStandardOutputOnly() {
+        const QString tool = tools.script(u"both"_s, u"echo out; echo err >&2; echo \"$1-$2\""_s);
+        const Outcome o = runAndWait(tool, {u"a b"_s, u"$HOME"_s}, 5s);
+        QCOMPARE(o.text, u"out\na b-$HOME\n"_s);
+        QCOMPARE(o.calls, 1);
+    }
+
+    void addsToTheInheritedEnvironment() {
+        qputenv("TARNWICK_INHERITED", "yes");
+        const QString tool = tools.script(u"env"_s, u"echo \"$TARNWICK_INHERITED $LC_ALL\""_s);
+        QCOMPARE(runAndWait(tool, {}, 5s, {{u"LC_ALL"_s, u"C"_s}}).text, u"yes C\n"_s);
+    }
+
+    void missingOrUnusableToolYieldsNothingAtOnce_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing") << u"/nonexistent/tool"_s;
+        QTest::newRow("relative") << u"sh"_s;
+        QTest::newRow("directory") << u"/tmp"_s;
+        QTest::newRow("not executable") << u"/etc/hostname"_s;
+    }
+    void missingOrUnusableToolYieldsNothingAtOnce() {
+        QFETCH(QString, path);
+        const Outcome o = runAndWait(path, {}, 10s);
+        QCOMPARE(o.text, QString());
+        QCOMPARE(o.calls, 1);
+        QVERIFY2(o.ms < 1000, "must not wait for the time-out");
+    }
+
+    void brokenInterpreterYieldsNothing() {
+        const QString tool = tools.script(u"broken"_s, QString());
+        QFile::remove(tool);
+        QFile f(tool);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/nonexistent/interpreter\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        QCOMPARE(runAndWait(tool, {}, 5s).text, QString());
+    }
+
+    void timedOutChildYieldsWhatItPrinted() {
+        const QString tool = tools.script(u"slow"_s, u"echo before; sleep 30; echo after"_s);
+        const Outcome o = runAndWait(tool, {}, 300ms);
+        QCOMPARE(o.text, u"before\n"_s);
+        QVERIFY(o.ms >= 300);
+        QVERIFY2(o.ms < 5000, "terminated soon after the time-out");
+    }
+
+    void childIgnoringTerminationIsKilled() {
+        const QString marker = u"tarnwick-stubborn-%1"_s.arg(QCoreApplication::applicationPid());
+        const QString tool = tools.script(
+            u"stubborn"_s,
+            u"trap '' TERM; echo started; exec /bin/sh -c 'trap \"\" TERM; while :; do sleep 0.1; done' "_s + marker);
+        const Outcome o = runAndWait(tool, {}, 200ms);
+        QCOMPARE(o.text, u"started\n"_s);
+        QCOMPARE(o.calls, 1);
+        QVERIFY2(o.ms < 4000, "killed after a short grace");
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(marker), 3000);
+    }
+
+    void invalidUtf8IsReplaced() {
+        const QString tool = tools.script(u"bytes"_s, u"printf 'a\\377\\376b\\303'"_s);
+        const QString text = runAndWait(tool, {}, 5s).text;
+        QVERIFY(text.startsWith(u'a'));
+        QVERIFY(text.contains(u'b'));
+        QVERIFY(text.contains(QChar::ReplacementCharacter));
+    }
+
+    void ownerGoneMeansNoAnswerAndNoChild() {
+        const QString marker = u"tarnwick-orphan-%1"_s.arg(QCoreApplication::applicationPid());
+        const QString tool = tools.script(u"orphan"_s, u"exec /bin/sh -c 'sleep 30' "_s + marker);
+        int calls = 0;
+        {
+            QObject context;
+            run(tool, {}, 10s, &context, [&](const QString&) { ++calls; });
+            QTRY_VERIFY(processAlive(marker));
+        }
+        QTest::qWait(300);
+        QCOMPARE(calls, 0);
+        QVERIFY(!processAlive(marker));
+    }
+
+    void runawayOutputIsCut() {
+        const QString tool = tools.script(u"flood"_s, u"exec yes tarnwick"_s);
+        const Outcome o = runAndWait(tool, {}, 20s);
+        QVERIFY(o.text.size() > 1'000'000);
+        QVERIFY(o.text.size() <= 16 * 1024 * 1024);
+        QVERIFY2(o.ms < 15000, "stopped at the size bound, not at the time-out");
+    }
+
+    void pingTimeParsing_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<std::optional<double>>("ms");
+        QTest::newRow("iputils reply")
+            << u"PING 127.0.0.1 (127.0.0.1) 56(84) bytes of data.\n64 bytes from 127.0.0.1: icmp_seq=1 ttl=64 "
+               "time=0.412 ms\n"_s
+            << std::optional(0.412);
+        QTest::newRow("first figure wins") << u"time=12.5 ms\ntime=99 ms"_s << std::optional(12.5);
+        QTest::newRow("whole number") << u"time=250 ms"_s << std::optional(250.0);
+        QTest::newRow("time-out report") << u"1 packets transmitted, 0 received, 100% packet loss, time 0ms\n"_s
+                                         << std::optional<double>();
+        QTest::newRow("resolution error")
+            << u"ping: nope.invalid: Name or service not known"_s << std::optional<double>();
+        QTest::newRow("two points") << u"time=1.2.3 ms"_s << std::optional<double>();
+        QTest::newRow("only points") << u"time=... ms"_s << std::optional<double>();
+        QTest::newRow("empty") << QString() << std::optional<double>();
+        QTest::newRow("translated") << u"czas=0.05 ms"_s << std::optional<double>();
+    }
+    void pingTimeParsing() {
+        QFETCH(QString, output);
+        QFETCH(std::optional<double>, ms);
+        QCOMPARE(pingTime(output), ms);
+    }
+
+    void realPingAnswersOnLoopback_data() {
+        QTest::addColumn<QString>("host");
+        QTest::newRow("IPv4") << u"127.0.0.1"_s;
+        QTest::newRow("IPv6") << u"::1"_s;
+        QTest::newRow("name") << u"localhost"_s;
+    }
+    void realPingAnswersOnLoopback() {
+        QFETCH(QString, host);
+        if (!QFileInfo(platform::pingTool().path).isExecutable())
+            QSKIP("the ping tool is not installed");
+        const auto ms = pingAndWait(host);
+        QVERIFY2(ms.has_value(), "loopback answers");
+        QVERIFY(*ms >= 0 && *ms < 100);
+    }
+
+    void fakeToolOutcomes() {
+        const platform::Tool slow{
+            tools.printing(u"slow-ping"_s, u"64 bytes from 10.0.0.1: icmp_seq=1 ttl=57 time=250 ms\n"_s),
+            {u"-c1"_s},
+            {}};
+        QCOMPARE(pingAndWait(u"10.0.0.1"_s, slow), std::optional(250.0));
+        const platform::Tool unknown{
+            tools.script(u"unknown-ping"_s, u"echo \"ping: $2: Name or service not known\" >&2; exit 2"_s),
+            {u"-c1"_s},
+            {}};
+        QCOMPARE(pingAndWait(u"nowhere"_s, unknown), std::optional<double>());
+        const platform::Tool silent{
+            tools.script(u"lost-ping"_s, u"echo '1 packets transmitted, 0 received'; exit 1"_s), {}, {}};
+        QCOMPARE(pingAndWait(u"10.0.0.2"_s, silent), std::optional<double>());
+    }
+
+    void unsafeHostNeverReachesTheTool_data() {
+        QTest::addColumn<QString>("host");
+        QTest::newRow("option") << u"-f"_s;
+        QTest::newRow("option with value") << u"-c100000"_s;
+        QTest::newRow("space") << u"a b"_s;
+        QTest::newRow("tab") << u"host\tname"_s;
+        QTest::newRow("newline") << u"host\n"_s;
+        QTest::newRow("control") << u"ho\u0007st"_s;
+        QTest::newRow("empty") << QString();
+    }
+    void unsafeHostNeverReachesTheTool() {
+        QFETCH(QString, host);
+        const QString marker = tools.dir() + u"/started"_s;
+        QFile::remove(marker);
+        const platform::Tool tool{
+            tools.script(u"marking-ping"_s, u"touch '"_s + marker + u"'; echo time=1.0 ms"_s), {}, {}};
+        QVERIFY(isSafeHost(u"127.0.0.1"_s));
+        QCOMPARE(pingAndWait(host, tool), std::optional<double>());
+        QVERIFY2(!QFile::exists(marker), "the tool must not start");
+        QCOMPARE(pingAndWait(u"ok.host"_s, tool), std::optional(1.0));
+        QVERIFY(QFile::exists(marker));
+    }
+
+    void answerArrivesFromTheEventLoop() {
+        // Callers rely on never being re-entered from inside their own call.
+        QObject context;
+        bool inside = true;
+        bool reentered = false;
+        bool done = false;
+        ping(u"-bad"_s, &context, [&](std::optional<double>) {
+            reentered = inside;
+            done = true;
+        });
+        inside = false;
+        QTRY_VERIFY(done);
+        QVERIFY(!reentered);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRunPing)
+#include "tst_run_ping.moc"
