@@ -47,8 +47,6 @@ Monitor::Monitor(Deps d, QObject* parent)
     , adv_(new Advanced(clock_, this))
     , usage_(new HotspotUsage(usageDeps(d), this)) {}
 
-Monitor::~Monitor() = default;
-
 void Monitor::start() {
     if (timer_)
         return;

@@ -50,7 +50,6 @@ public:
 
     Monitor();
     explicit Monitor(Deps deps, QObject* parent = nullptr);
-    ~Monitor() override;
 
     const QStringList& hosts() const { return hosts_; }
     const QMap<QString, QString>& labels() const { return labels_; }

@@ -55,20 +55,12 @@ private slots:
         s.exit.reset();
         s.hosts = {{u"nas"_s, u"nas"_s, std::nullopt}};
         const QByteArray json = s.encode();
-        QVERIFY(!json.contains("\"exit\""));
-        QVERIFY(!json.contains("\"ms\""));
-        QVERIFY(!json.contains("null"));
-        QVERIFY(!json.contains('\n'));
-        const auto back = Snapshot::decode(json);
-        QVERIFY(back && !back->exit && !back->hosts[0].ms);
-    }
-
-    void nullMeansAbsent() {
-        const auto s = Snapshot::decode(
-            R"({"time":1,"down":0,"up":0,"hosts":[{"host":"a","name":"a","ms":null}],"exit":null,"hotspot":false,"hotspotToday":0})");
-        QVERIFY(s.has_value());
-        QVERIFY(!s->exit);
-        QVERIFY(!s->hosts[0].ms);
+        QVERIFY(!json.contains("\"exit\"") && !json.contains("\"ms\"") && !json.contains("null"));
+        QCOMPARE(Snapshot::decode(json), std::optional(s));
+        // Readers take null as absent too, ignore keys they do not know, and never rely on key order.
+        const auto n = Snapshot::decode(R"({"future":{"x":1},"hotspotToday":0,"hotspot":false,"exit":null,)"
+                                        R"("hosts":[{"ms":null,"name":"a","host":"a"}],"up":0,"down":0,"time":1})");
+        QVERIFY(n && !n->exit && !n->hosts[0].ms);
     }
 
     void timeCountsFrom2001() {
@@ -92,27 +84,17 @@ private slots:
         QTest::newRow("exit as number") << withValue(u"exit"_s, 3);
         QTest::newRow("hosts as object") << withValue(u"hosts"_s, QJsonObject());
         QTest::newRow("host without name") << withValue(u"hosts"_s, QJsonArray{QJsonObject{{u"host"_s, u"a"_s}}});
-        QTest::newRow("host as text") << withValue(u"hosts"_s, QJsonArray{u"a"_s});
         QTest::newRow("ms as text") << withValue(
             u"hosts"_s, QJsonArray{QJsonObject{{u"host"_s, u"a"_s}, {u"name"_s, u"a"_s}, {u"ms"_s, u"1"_s}}});
         QTest::newRow("time beyond the clock") << withValue(u"time"_s, 1e300);
         QTest::newRow("array") << QByteArray("[]");
         QTest::newRow("truncated") << sample().encode().chopped(9);
-        QTest::newRow("empty") << QByteArray();
         QTest::newRow("binary") << QByteArray("\xff\xfe\x00{\"time\"", 10);
         QTest::newRow("deep nesting") << QByteArray(100000, '[');
     }
     void wholeDocumentOrNothing() {
         QFETCH(QByteArray, json);
         QVERIFY(!Snapshot::decode(json));
-    }
-
-    void unknownKeysAndAnyOrderAreFine() {
-        const auto s = Snapshot::decode(
-            R"({"hotspotToday":7,"future":{"x":1},"hosts":[],"hotspot":false,"up":2,"down":1,"time":3})");
-        QVERIFY(s.has_value());
-        QCOMPARE(s->hotspotToday, 7u);
-        QVERIFY(s->hosts.isEmpty());
     }
 
     void fileLivesInTheSharedContainer() {

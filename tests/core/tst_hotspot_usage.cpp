@@ -19,11 +19,9 @@ platform::Interfaces tethered(quint64 in, quint64 out, const QString& iface = u"
     return i;
 }
 
-platform::Interfaces untethered() {
-    platform::Interfaces i;
-    i.bytes = {{u"wlan0"_s, {1, 1}}};
-    i.ipv4 = {{u"wlan0"_s, u"192.168.1.5"_s}};
-    return i;
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -51,14 +49,9 @@ class TestHotspotUsage : public QObject {
         f.write(content);
     }
 
-    QStringList asideFiles() const {
-        return QDir(QFileInfo(file).path()).entryList({u"hotspot-usage.damaged-*"_s}, QDir::Files);
-    }
-
 private slots:
     void init() {
-        ++files;
-        file = dir.filePath(u"data-%1/Tarnwick/hotspot-usage.json"_s.arg(files));
+        file = dir.filePath(u"data-%1/Tarnwick/hotspot-usage.json"_s.arg(++files));
         clock.set(FakeClock::at(2026, 3, 14, 12, 0, 0));
         posted.clear();
     }
@@ -68,28 +61,21 @@ private slots:
         QTest::addColumn<bool>("tethered");
         QTest::newRow("hotspot client") << u"172.20.10.2"_s << true;
         QTest::newRow("last hotspot address") << u"172.20.10.15"_s << true;
-        QTest::newRow("beyond the hotspot range") << u"172.20.10.16"_s << false;
-        QTest::newRow("17") << u"172.20.10.17"_s << false;
+        QTest::newRow("beyond the range") << u"172.20.10.16"_s << false;
         QTest::newRow("other subnet") << u"172.20.11.2"_s << false;
         QTest::newRow("longer third octet") << u"172.20.100.2"_s << false;
-        QTest::newRow("home network") << u"192.168.1.2"_s << false;
     }
     void tetheringTest() {
         QFETCH(QString, address);
         QFETCH(bool, tethered);
         auto u = make();
-        platform::Interfaces i;
-        i.bytes = {{u"eth0"_s, {0, 0}}};
-        i.ipv4 = {{u"eth0"_s, address}};
-        u->update(i);
+        u->update({{{u"eth0"_s, {0, 0}}}, {{u"eth0"_s, address}}});
         QCOMPARE(u->active(), tethered);
     }
 
     void countsDayMonthAndSession() {
         auto u = make();
-        QSignalSpy changed(u.get(), &HotspotUsage::changed);
         u->update(tethered(1000, 500));
-        QVERIFY(u->active());
         QCOMPARE(u->state().dayBytes, 0u); // the first reading is only a baseline
         u->update(tethered(4000, 1500));
         QCOMPARE(u->state().dayBytes, 4000u);
@@ -97,7 +83,17 @@ private slots:
         QCOMPARE(u->session(), 4000u);
         QCOMPARE(u->state().day, u"2026-03-14"_s);
         QCOMPARE(u->state().month, u"2026-03"_s);
-        QVERIFY(changed.count() >= 2);
+        // Another interface: only a new baseline.
+        u->update(tethered(90000, 90000, u"enx2"_s));
+        QCOMPARE(u->state().dayBytes, 4000u);
+        // Leaving keeps the session figure; coming back starts a new one.
+        u->update({{{u"wlan0"_s, {1, 1}}}, {{u"wlan0"_s, u"192.168.1.5"_s}}});
+        QVERIFY(!u->active());
+        QCOMPARE(u->session(), 4000u);
+        u->update(tethered(100, 100));
+        u->update(tethered(200, 100));
+        QCOMPARE(u->session(), 100u);
+        QCOMPARE(u->state().dayBytes, 4100u);
     }
 
     void counterWidthDecidesWhatADecreaseMeans() {
@@ -106,38 +102,13 @@ private slots:
         narrow->update(tethered(4'294'967'000u, 0, u"enx1"_s, 32));
         narrow->update(tethered(200, 0, u"enx1"_s, 32));
         QCOMPARE(narrow->state().dayBytes, 496u);
-        // A 64-bit counter never wraps, so the same drop is a reset and counts nothing.
-        ++files;
-        file = dir.filePath(u"wide/hotspot-usage.json"_s);
+        // A 64-bit counter never wraps: the same drop is a reset and counts nothing.
+        init();
         auto wide = make();
         wide->update(tethered(4'294'967'000u, 0));
         wide->update(tethered(200, 0));
-        QCOMPARE(wide->state().dayBytes, 0u);
         wide->update(tethered(300, 0));
         QCOMPARE(wide->state().dayBytes, 100u);
-    }
-
-    void changingInterfaceOnlyRecordsABaseline() {
-        auto u = make();
-        u->update(tethered(100, 100, u"enx1"_s));
-        u->update(tethered(5000, 5000, u"enx2"_s));
-        QCOMPARE(u->state().dayBytes, 0u);
-        u->update(tethered(5100, 5000, u"enx2"_s));
-        QCOMPARE(u->state().dayBytes, 100u);
-    }
-
-    void leavingAndRejoiningStartsANewSession() {
-        auto u = make();
-        u->update(tethered(0, 0));
-        u->update(tethered(700, 0));
-        u->update(untethered());
-        QVERIFY(!u->active());
-        QCOMPARE(u->session(), 700u); // kept, no longer shown
-        u->update(tethered(900, 0));
-        QCOMPARE(u->session(), 0u);
-        u->update(tethered(1000, 0));
-        QCOMPARE(u->session(), 100u);
-        QCOMPARE(u->state().dayBytes, 800u);
     }
 
     void midnightAndMonthEnd() {
@@ -154,11 +125,11 @@ private slots:
         u->update(tethered(1600, 0));
         QCOMPARE(u->state().dayBytes, 100u);
         QCOMPARE(u->state().monthBytes, 600u);
-        QCOMPARE(u->session(), 1600u);
     }
 
     void warnsOnceAMonthAtEightyPercent() {
-        auto u = make(10); // 10 GB
+        auto u = make(10);
+        QCOMPARE(u->limit(), 10'000'000'000u);
         u->update(tethered(0, 0));
         u->update(tethered(7'999'999'999u, 0));
         QVERIFY(posted.isEmpty());
@@ -167,18 +138,15 @@ private slots:
         QCOMPARE(posted[0].id, u"hotspot80"_s);
         QCOMPARE(posted[0].title, u"Hotspot: 80% limitu"_s);
         QCOMPARE(posted[0].body, u"W tym miesiącu zużyto już ponad 80% ustawionego limitu danych."_s);
-        QCOMPARE(u->state().warned, u"2026-03"_s);
         u->update(tethered(9'000'000'000u, 0));
         QCOMPARE(posted.size(), 1);
-        // The warning is remembered in the file: a restart in the same month stays quiet.
+        // Remembered in the file: a restart in the same month stays quiet; a new month may warn again.
         u.reset();
         auto again = make(10);
         again->update(tethered(0, 0));
         again->update(tethered(1, 0));
         QCOMPARE(posted.size(), 1);
-        // A new month allows a new warning.
         clock.set(FakeClock::at(2026, 4, 1, 8, 0, 0));
-        again->update(tethered(1, 0));
         again->update(tethered(8'000'000'001u, 0));
         QCOMPARE(posted.size(), 2);
     }
@@ -194,14 +162,11 @@ private slots:
     void limitRules() {
         QFETCH(double, gb);
         QFETCH(quint64, bytes);
-        QCOMPARE(make(gb)->limit(), bytes);
-    }
-
-    void noLimitNoWarning() {
-        auto u = make(0);
+        auto u = make(gb);
+        QCOMPARE(u->limit(), bytes);
         u->update(tethered(0, 0));
-        u->update(tethered(900'000'000'000u, 0));
-        QVERIFY(posted.isEmpty());
+        u->update(tethered(900'000'000'000'000u, 0));
+        QCOMPARE(posted.size(), bytes ? 1 : 0);
     }
 
     void savesEveryFifteenAdditionsAndRestores() {
@@ -211,29 +176,15 @@ private slots:
             u->update(tethered(quint64(i) * 10, 0));
         QVERIFY(!QFile::exists(file));
         u->update(tethered(150, 0));
-        QVERIFY(QFile::exists(file));
+        const QJsonObject o = QJsonDocument::fromJson(contents(file)).object();
+        QCOMPARE(o.keys(), (QStringList{u"day"_s, u"dayBytes"_s, u"month"_s, u"monthBytes"_s, u"warned"_s}));
+        QCOMPARE(o.value(u"dayBytes"_s).toInteger(), 150);
         u->update(tethered(160, 0));
         u->save();
         u.reset();
         auto restored = make();
         QCOMPARE(restored->state().dayBytes, 160u);
-        QCOMPARE(restored->state().monthBytes, 160u);
         QCOMPARE(restored->session(), 0u);
-        restored->update(tethered(0, 0));
-        QCOMPARE(restored->state().dayBytes, 160u); // same day: kept
-    }
-
-    void fileFormatIsTheFiveKeys() {
-        auto u = make();
-        u->update(tethered(0, 0));
-        u->update(tethered(42, 0));
-        u->save();
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
-        QCOMPARE(o.keys(), (QStringList{u"day"_s, u"dayBytes"_s, u"month"_s, u"monthBytes"_s, u"warned"_s}));
-        QCOMPARE(o.value(u"dayBytes"_s).toInteger(), 42);
-        QCOMPARE(o.value(u"warned"_s).toString(), QString());
     }
 
     void damagedFileIsSetAside_data() {
@@ -241,67 +192,47 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("truncated") << QByteArray(R"({"day":"2026-03-14","dayBytes":12)");
         QTest::newRow("binary") << QByteArray("\x00\xff\xfe{\x01", 5);
-        QTest::newRow("array") << QByteArray("[1,2,3]");
-        QTest::newRow("missing key") << QByteArray(
-            R"({"day":"2026-03-14","dayBytes":1,"month":"2026-03","monthBytes":1})");
+        QTest::newRow("missing key") << QByteArray(R"({"day":"d","dayBytes":1,"month":"m","monthBytes":1})");
         QTest::newRow("negative") << QByteArray(R"({"day":"d","dayBytes":-1,"month":"m","monthBytes":1,"warned":""})");
-        QTest::newRow("fraction") << QByteArray(R"({"day":"d","dayBytes":1.5,"month":"m","monthBytes":1,"warned":""})");
         QTest::newRow("beyond 64 bits") << QByteArray(
             R"({"day":"d","dayBytes":1e30,"month":"m","monthBytes":1,"warned":""})");
-        QTest::newRow("text count") << QByteArray(
-            R"({"day":"d","dayBytes":"1","month":"m","monthBytes":1,"warned":""})");
-        QTest::newRow("number as day") << QByteArray(
-            R"({"day":5,"dayBytes":1,"month":"m","monthBytes":1,"warned":""})");
         QTest::newRow("deep nesting") << QByteArray(100000, '[');
-        QTest::newRow("huge") << QByteArray(200000, ' ') +
-                                     R"({"day":"d","dayBytes":1,"month":"m","monthBytes":1,"warned":""})";
     }
     void damagedFileIsSetAside() {
         QFETCH(QByteArray, content);
         writeFile(content);
         auto u = make();
         QCOMPARE(u->state(), UsageState());
-        const QStringList aside = asideFiles();
+        const QStringList aside =
+            QDir(QFileInfo(file).path()).entryList({u"hotspot-usage.damaged-*.json"_s}, QDir::Files);
         QCOMPARE(aside.size(), 1);
-        QFile kept(QFileInfo(file).path() + u'/' + aside.first());
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), content);
-        // The fresh state may now take the name.
+        QCOMPARE(contents(QFileInfo(file).path() + u'/' + aside.first()), content);
         u->update(tethered(0, 0));
         u->save();
-        QVERIFY(UsageState::decode([&] {
-                    QFile f(file);
-                    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-                }())
-                    .has_value());
+        QVERIFY(UsageState::decode(contents(file)));
     }
 
     void largeButValidCountsAreKept() {
-        writeFile(
-            R"({"day":"2026-03-14","dayBytes":9223372036854775807,"month":"2026-03","monthBytes":9223372036854775807,"warned":""})");
+        writeFile(R"({"day":"2026-03-14","dayBytes":9223372036854775807,"month":"2026-03",)"
+                  R"("monthBytes":9223372036854775807,"warned":""})");
         auto u = make(10);
-        QCOMPARE(u->state().dayBytes, quint64(9223372036854775807));
         u->update(tethered(0, 0));
         u->update(tethered(1000, 0));
         QVERIFY(u->state().monthBytes > quint64(9223372036854775807));
         QCOMPARE(posted.size(), 1);
-        QVERIFY(asideFiles().isEmpty());
     }
 
     void unwritableFolderKeepsTotalsInMemory() {
         // A file where the folder should be: nothing can be created below it, even by root.
-        const QString blocker = dir.filePath(u"blocked"_s);
-        QFile b(blocker);
-        QVERIFY(b.open(QIODevice::WriteOnly));
-        b.close();
-        file = blocker + u"/Tarnwick/hotspot-usage.json"_s;
+        QFile blocker(dir.filePath(u"blocked"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        file = blocker.fileName() + u"/Tarnwick/hotspot-usage.json"_s;
         auto u = make();
-        u->update(tethered(0, 0));
-        for (int i = 1; i <= 20; ++i)
+        for (int i = 0; i <= 20; ++i)
             u->update(tethered(quint64(i) * 100, 0));
         u->save();
         QCOMPARE(u->state().dayBytes, 2000u);
-        QVERIFY(!QFile::exists(file));
     }
 
     void notificationReachesTheDesktopOncePerMonth() {
@@ -319,18 +250,12 @@ private slots:
         QTRY_COMPARE(service.shown().size(), 1);
         QTest::qWait(300);
         QCOMPARE(service.shown().size(), 1);
-        const NotificationService::Shown& n = service.shown().first();
-        QCOMPARE(n.summary, u"Hotspot: 80% limitu"_s);
-        QCOMPARE(n.body, u"W tym miesiącu zużyto już ponad 80% ustawionego limitu danych."_s);
-        QCOMPARE(n.hints.value(u"x-tarnwick-id"_s).toString(), u"hotspot80"_s);
-        QCOMPARE(n.app, u"Tarnwick"_s);
-        QCOMPARE(n.replaces, 0u);
+        QCOMPARE(service.shown()[0].summary, u"Hotspot: 80% limitu"_s);
+        QCOMPARE(service.shown()[0].body, u"W tym miesiącu zużyto już ponad 80% ustawionego limitu danych."_s);
+        QCOMPARE(service.shown()[0].hints.value(u"x-tarnwick-id"_s).toString(), u"hotspot80"_s);
         clock.set(FakeClock::at(2026, 4, 2, 9, 0, 0));
-        u.update(tethered(900'000'000, 0));
         u.update(tethered(1'800'000'000, 0));
         QTRY_COMPARE(service.shown().size(), 2);
-        // The new month's warning replaces last month's if that one is still on screen.
-        QCOMPARE(service.shown().last().replaces, 1u);
     }
 };
 

@@ -43,5 +43,3 @@ uint NotificationService::Notify(const QString& app, uint replaces, const QStrin
     shown_.append({app, replaces, summary, body, hints});
     return uint(shown_.size());
 }
-
-void NotificationService::CloseNotification(uint) {}

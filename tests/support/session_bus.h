@@ -47,7 +47,6 @@ public slots:
     QStringList GetCapabilities();
     uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap& hints, int timeout);
-    void CloseNotification(uint id);
 
 private:
     QDBusConnection connection_;
