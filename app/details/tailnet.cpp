@@ -80,6 +80,11 @@ std::optional<Tailnet> parseTailnet(const QByteArray& json) {
 void tailnetStatus(QObject* context, std::function<void(std::optional<Tailnet>)> done, const QString& tool) {
     run(tool, {u"status"_s, u"--json"_s}, statusTimeout, context,
         [context, done = std::move(done)](const QString& out) mutable {
+            // Most machines have no Tailscale: nothing to parse, no thread to wake.
+            if (out.isEmpty()) {
+                done(std::nullopt);
+                return;
+            }
             // A large tailnet prints megabytes; parse them away from the event loop.
             inBackground<std::optional<Tailnet>>(
                 context, [json = out.toUtf8()] { return parseTailnet(json); },

@@ -15,7 +15,7 @@ Snapshot sample() {
     s.time = fromReferenceSeconds(795'000'000.25);
     s.down = 1234.5;
     s.up = 0;
-    s.hosts = {{u"1.1.1.1"_s, u"DNS"_s, 12.5}, {u"nas"_s, u"nas"_s, std::nullopt}, {u"::1"_s, u"ja"_s, 0.031}};
+    s.hosts = {{u"192.0.2.53"_s, u"DNS"_s, 12.5}, {u"nas"_s, u"nas"_s, std::nullopt}, {u"::1"_s, u"ja"_s, 0.031}};
     s.exit = u"nl-exit"_s;
     s.hotspot = true;
     s.hotspotToday = 5'000'000'123;

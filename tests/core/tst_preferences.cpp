@@ -77,30 +77,6 @@ private slots:
         QCOMPARE(p.tab(), u"Przeglad"_s);
         QVERIFY(!p.frame(Preferences::Frame::Mini));
     }
-
-    void labelsWithANonTextValueAreIgnoredWhole() {
-        Preferences p(fileWith(""));
-        QSettings(p.fileName(), QSettings::IniFormat)
-            .setValue(u"hostLabels"_s, QVariantMap{{u"a"_s, u"A"_s}, {u"b"_s, 7}});
-        QVERIFY(p.hostLabels().isEmpty());
-    }
-
-    void resetWindowsForgetsOnlyWindowState() {
-        Preferences p(fileWith(""));
-        p.setPinned(true);
-        p.setMini(true);
-        p.setPanelExpand(120);
-        p.setFrame(Preferences::Frame::Mini, QRect(1, 2, 3, 4));
-        p.setFrame(Preferences::Frame::Pinned, QRect(5, 6, 7, 8));
-        p.setAdvanced(true);
-        p.setHosts({u"kept"_s});
-        p.resetWindows();
-        QVERIFY(!p.pinned() && !p.mini());
-        QCOMPARE(p.panelExpand(), 0.0);
-        QVERIFY(!p.frame(Preferences::Frame::Mini) && !p.frame(Preferences::Frame::Pinned));
-        QVERIFY(p.advanced());
-        QCOMPARE(p.hosts(), QStringList{u"kept"_s});
-    }
 };
 
 // With "--dump FILE" the test binary prints what it reads from the file and exits.
