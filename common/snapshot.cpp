@@ -1,6 +1,7 @@
 #include "common/snapshot.h"
 
 #include "common/container.h"
+#include "common/json_count.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QTemporaryFile>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -72,18 +72,8 @@ public:
     }
 
     quint64 count(QLatin1StringView key) {
-        const QJsonValue v = o_.value(key);
-        if (!v.isDouble())
-            return fail(quint64{0});
-        const QVariant n = v.toVariant();
-        if (n.typeId() == QMetaType::LongLong) {
-            const qint64 i = n.toLongLong();
-            return i < 0 ? fail(quint64{0}) : quint64(i);
-        }
-        const double d = v.toDouble();
-        if (!(d >= 0) || d > 9007199254740992.0 || std::floor(d) != d)
-            return fail(quint64{0});
-        return quint64(d);
+        const auto n = countFromJson(o_.value(key));
+        return n ? *n : fail(quint64{0});
     }
 
     QJsonArray array(QLatin1StringView key) {
@@ -139,7 +129,7 @@ QByteArray Snapshot::encode() const {
         {"up"_L1, up},
         {"hosts"_L1, list},
         {"hotspot"_L1, hotspot},
-        {"hotspotToday"_L1, qint64(std::min<quint64>(hotspotToday, std::numeric_limits<qint64>::max()))},
+        {"hotspotToday"_L1, countToJson(hotspotToday)},
     };
     if (exit)
         o.insert("exit"_L1, *exit);

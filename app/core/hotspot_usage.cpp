@@ -73,10 +73,12 @@ void HotspotUsage::setAside() {
     // Keep a damaged file for the user instead of silently overwriting the totals it may still hold.
     const QFileInfo info(file_);
     const QString stamp = QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
-    QString target = info.path() + u'/' + info.completeBaseName() + u".damaged-"_s + stamp + u".json"_s;
+    const auto name = [&](const QString& suffix) {
+        return info.path() + u'/' + info.completeBaseName() + u".damaged-"_s + stamp + suffix + u".json"_s;
+    };
+    QString target = name({});
     for (int n = 2; QFileInfo::exists(target); ++n)
-        target = info.path() + u'/' + info.completeBaseName() + u".damaged-"_s + stamp + u'-' + QString::number(n) +
-                 u".json"_s;
+        target = name(u'-' + QString::number(n));
     writable_ = QFile::rename(file_, target);
 }
 
