@@ -1,0 +1,50 @@
+#include "common/texts.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+class TstTexts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void byteCountUsesDecimalUnits_data() {
+        QTest::addColumn<quint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << quint64(0) << u"0 B"_s;
+        QTest::newRow("below a kilobyte") << quint64(999) << u"999 B"_s;
+        QTest::newRow("one kilobyte") << quint64(1000) << u"1 kB"_s;
+        QTest::newRow("kilobytes round") << quint64(87499) << u"87 kB"_s;
+        QTest::newRow("megabytes") << quint64(12340000) << u"12.3 MB"_s;
+        QTest::newRow("gigabytes") << quint64(8500000000) << u"8.50 GB"_s;
+        QTest::newRow("beyond signed range") << ~quint64(0) << u"9.22 EB"_s;
+    }
+    void byteCountUsesDecimalUnits() {
+        QFETCH(quint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(byteCount(bytes), text);
+    }
+
+    void relativeAgeSteps_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("future clock") << -30 << u"teraz"_s;
+        QTest::newRow("just now") << 4 << u"teraz"_s;
+        QTest::newRow("seconds") << 59 << u"59 s"_s;
+        QTest::newRow("minute") << 60 << u"1 min"_s;
+        QTest::newRow("minutes") << 3599 << u"59 min"_s;
+        QTest::newRow("hours") << 7300 << u"2 godz."_s;
+        QTest::newRow("one day") << 86400 << u"1 dzień"_s;
+        QTest::newRow("days") << 4 * 86400 + 5 << u"4 dni"_s;
+    }
+    void relativeAgeSteps() {
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        const Timestamp now = fromReferenceSeconds(8e8);
+        QCOMPARE(relativeAge(now - std::chrono::seconds(seconds), now), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstTexts)
+#include "tst_texts.moc"
