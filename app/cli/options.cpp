@@ -38,6 +38,8 @@ Options parseOptions(const QStringList& arguments) {
     }
     if (arguments.contains(u"--watch"_s))
         o.mode = Options::Mode::Watch;
+    if (arguments.contains(u"--details"_s))
+        o.mode = Options::Mode::Details;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         QString value;
         if (arguments[i] == u"--hosts"_s) {
@@ -66,6 +68,7 @@ QString usage() {
            u"Tarnwick co 2 s pinguje wybrane hosty i mierzy przepustowość sieci.\n"
            u"\n"
            u"  --watch              odczyt w terminalu: jedna linia na odświeżenie, Ctrl-C kończy\n"
+           u"  --details            szczegóły sieci (widok Zaawansowane) w terminalu, potem koniec\n"
            u"  --hosts H1,H2,…      hosty tylko dla tego uruchomienia (nic nie zapisuje)\n"
            u"  --snapshot-test      zapisuje testowy plik dla widżetu i odczytuje go\n"
            u"  --unregister         wyłącza uruchamianie przy logowaniu\n"

@@ -6,7 +6,7 @@
 
 // What the command line asks for.
 struct Options {
-    enum class Mode { Start, SnapshotTest, Unregister, Watch, Help, Version };
+    enum class Mode { Start, SnapshotTest, Unregister, Watch, Details, Help, Version };
 
     Mode mode = Mode::Start;
     // Hosts for this run only.

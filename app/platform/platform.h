@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -76,6 +78,66 @@ bool enabled();
 std::optional<QString> enable();
 std::optional<QString> disable();
 } // namespace login
+
+// Tunnel interfaces of VPN programs: tun*, wg*, tailscale*, nordlynx, proton*, CloudflareWARP.
+bool isTunnel(QStringView name);
+// ZeroTier's virtual interfaces (zt*).
+bool isZeroTier(QStringView name);
+
+// The Wi-Fi link as the details show it, in the codes of their tables: band 1 = 2.4 GHz, 2 = 5 GHz,
+// 3 = 6 GHz; width 1 = 20, 2 = 40, 3 = 80, 4 = 160 MHz; phy 1 = a, 2 = b, 3 = g, 4 = n, 5 = ac, 6 = ax;
+// security 0 = open, 4 = WPA2 Personal, 9 = WPA2 Enterprise, 11 = WPA3 Personal, 12 = WPA3 Enterprise,
+// 13 = WPA2/WPA3, anything else = another kind. Zero where unknown.
+struct WifiLink {
+    QString iface;
+    std::optional<QString> ssid;
+    std::optional<int> rssi;  // dBm
+    std::optional<int> noise; // dBm; many drivers report none
+    std::optional<int> channel;
+    int band = 0;
+    int width = 0;
+    double txRate = 0; // Mbit/s
+    int phy = 0;
+    std::optional<QString> bssid; // lower-case, colon-separated
+    std::optional<int> mcs;
+    std::optional<int> nss;
+};
+
+// One address of one interface, in the system's order.
+struct Address {
+    QString iface;
+    QString text; // numeric, without a scope suffix
+};
+
+// Facts that change rarely: read off the main thread.
+struct SlowFacts {
+    std::optional<QString> router; // the primary interface's default gateway
+    std::optional<QString> dns;    // the first name server
+    QMap<QString, QString> ports;  // device → hardware port ("Wi-Fi", "Ethernet", "USB LAN", …)
+    QMap<QString, QString> hwMAC;  // device → permanent address
+    QMap<QString, QString> curMAC; // device → address in use
+    QMap<QString, int> security;   // BSSID → security code of the associated access point
+    QStringList processes;         // names of the running processes
+};
+
+// Where the details come from. `wifi` and `addresses` are quick and called on the main thread; `slow` and
+// `processSample` take longer and are called from a worker thread, never two of the same at once.
+class Details {
+public:
+    virtual ~Details() = default;
+    // Absent when the machine has no Wi-Fi interface.
+    virtual std::optional<WifiLink> wifi() = 0;
+    // Every address but loopback and link-local IPv6 ones.
+    virtual QList<Address> addresses() = 0;
+    virtual SlowFacts slow() = 0;
+    // Cumulative TCP bytes per process: a header line, then "name.pid,bytes in,bytes out" lines.
+    virtual QByteArray processSample() = 0;
+};
+
+std::unique_ptr<Details> systemDetails();
+
+// The names of the running processes (as in /proc/PID/comm).
+QStringList processNames();
 
 // A desktop notification; shown only when the notification service answers.
 struct Notification {

@@ -1,5 +1,7 @@
 #include "platform/linux/nl80211.h"
 
+#include <cerrno>
+
 namespace platform::nl80211 {
 
 namespace {
@@ -56,6 +58,14 @@ std::vector<WirelessInterface> Client::interfaces() {
     if (error != 0)
         result.clear();
     return result;
+}
+
+int Client::query(quint8 command, quint32 ifindex, bool dump, const std::function<void(netlink::Bytes)>& handle) {
+    auto message = request(command, dump ? NLM_F_REQUEST | NLM_F_DUMP : NLM_F_REQUEST);
+    if (!message)
+        return ENOENT;
+    message->attribute(NL80211_ATTR_IFINDEX, std::as_bytes(std::span(&ifindex, 1)));
+    return exchange(*message, [&handle](const netlink::Message& m) { handle(m.payload); });
 }
 
 std::optional<netlink::Builder> Client::request(quint8 command, quint16 flags) {

@@ -35,6 +35,9 @@ class Client {
 public:
     // The wireless interfaces in the kernel's order; empty without Wi-Fi or when they cannot be read.
     std::vector<WirelessInterface> interfaces();
+    // Sends `command` about one interface (a dump when `dump` is set) and hands each reply message's
+    // payload to `handle`. Returns 0 or the errno of the failure, ENOENT while the family is unknown.
+    int query(quint8 command, quint32 ifindex, bool dump, const std::function<void(netlink::Bytes)>& handle);
 
 private:
     // A request of the family with its generic header, or nothing while the family is unknown.

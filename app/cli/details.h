@@ -1,0 +1,13 @@
+#pragma once
+
+#include "details/detail_rows.h"
+
+#include <QStringList>
+#include <optional>
+
+// The advanced view's cards as text: each title on its own line, then one indented line per row with the
+// label, the value and the row's symbol in brackets; the public-IP line closes the "Adresy" card.
+QString detailsText(const DetailFacts& f);
+
+// Collects the details for two process samples, prints them and returns the exit status.
+int runDetails(int& argc, char** argv, const std::optional<QStringList>& hosts);

@@ -1,0 +1,170 @@
+#include "details/detail_rows.h"
+
+#include "core/formatters.h"
+#include "core/monitor.h"
+#include "details/service.h"
+
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString interfaceOf(const QString& k) {
+    const qsizetype space = k.indexOf(u' ');
+    return space < 0 ? QString() : k.left(space);
+}
+
+QStringList selfIPs(const DetailFacts& f) {
+    return f.tailnet ? f.tailnet->selfIPs : QStringList();
+}
+
+// A locally administered address: the second-lowest bit of its first byte is set.
+bool isPrivateMAC(const QString& mac) {
+    bool ok = false;
+    const uint first = QStringView(mac).left(2).toUInt(&ok, 16);
+    return ok && mac.size() >= 2 && (first & 2) != 0;
+}
+
+QList<DetailRow> tailscaleRows(const Tailnet& t) {
+    QString state = t.state;
+    if (!t.tailnet.isEmpty())
+        state += u" · "_s + t.tailnet;
+    state += u" · "_s + t.host;
+    QString exit = u"brak - ruch bezpośrednio"_s;
+    if (t.exitName) {
+        exit = *t.exitName + (t.exitDirect ? u" (direct)"_s : u" (DERP "_s + t.exitRelay + u')') + u" · "_s +
+               ms(t.exitPing);
+    }
+    return {{u"Tailscale"_s, state, u"point.3.connected.trianglepath.dotted"_s}, {u"Exit node"_s, exit, {}}};
+}
+
+QList<DetailRow> macRows(const DetailFacts& f) {
+    QStringList names;
+    QSet<QString> seen;
+    for (const KV& row : f.addrs) {
+        const QString name = interfaceOf(row.k);
+        if (f.curMAC.contains(name) && !seen.contains(name)) {
+            seen.insert(name);
+            names.append(name);
+        }
+    }
+    names.sort();
+    QList<DetailRow> rows;
+    const QString symbol = u"barcode"_s;
+    for (const QString& name : names) {
+        const QString& cur = f.curMAC[name];
+        const QString label = interfaceLabel(name, f.ifType);
+        const auto hw = f.hwMAC.constFind(name);
+        if (hw != f.hwMAC.cend() && *hw != cur) {
+            rows.append({label + u" · MAC sprzętowy"_s, *hw, symbol});
+            rows.append(
+                {label + u" · MAC w tej sieci"_s + (isPrivateMAC(cur) ? u" (prywatny)"_s : QString()), cur, symbol});
+        } else {
+            rows.append({label + u" · MAC sprzętowy"_s, cur, symbol});
+        }
+    }
+    return rows;
+}
+
+} // namespace
+
+DetailFacts detailFacts(const Advanced& a, const Monitor& m) {
+    DetailFacts f;
+    f.wifi = a.wifi();
+    f.addrs = a.addrs();
+    f.net = a.net();
+    f.ifaces = a.ifaces();
+    f.procs = a.procs();
+    f.hwMAC = a.hwMAC();
+    f.curMAC = a.curMAC();
+    f.ifType = a.ifType();
+    f.publicIP = a.publicIP();
+    f.publicIPExit = a.publicIPExit();
+    f.needsLocation = a.needsLocation();
+    f.vpn = a.vpn();
+    f.peakDown = m.peakDown();
+    f.peakUp = m.peakUp();
+    f.tailnet = m.tailnet();
+    return f;
+}
+
+QString flowText(const Flow& f) {
+    return u"↓ "_s + rate(f.down) + u"  ↑ "_s + rate(f.up);
+}
+
+QList<DetailRow> interfaceRows(const DetailFacts& f) {
+    QList<DetailRow> rows;
+    for (const Flow& flow : f.ifaces) {
+        QString ip;
+        const QString prefix = flow.name + u' ';
+        for (const KV& row : f.addrs) {
+            if (row.k.startsWith(prefix) && !row.v.contains(u':')) {
+                ip = row.v;
+                break;
+            }
+        }
+        const Service svc = service(flow.name, ip, selfIPs(f), f.vpn);
+        rows.append({interfaceLabel(flow.name, f.ifType) + u" · "_s + svc.name, flowText(flow), svc.symbol});
+    }
+    return rows;
+}
+
+QList<DetailRow> peakRows(const DetailFacts& f) {
+    return {{u"↓ pobieranie"_s, rate(f.peakDown), {}}, {u"↑ wysyłanie"_s, rate(f.peakUp), {}}};
+}
+
+QList<DetailRow> processRows(const DetailFacts& f) {
+    QList<DetailRow> rows;
+    for (const Flow& flow : f.procs)
+        rows.append({flow.name, flowText(flow), {}});
+    return rows;
+}
+
+QList<DetailRow> wifiRows(const DetailFacts& f) {
+    QList<DetailRow> rows;
+    for (const KV& row : f.wifi)
+        rows.append({row.k, row.v, {}});
+    return rows;
+}
+
+QList<DetailRow> addressRows(const DetailFacts& f) {
+    QList<DetailRow> rows;
+    for (const KV& row : f.net)
+        rows.append({row.k, row.v, {}});
+    if (f.tailnet)
+        rows.append(tailscaleRows(*f.tailnet));
+    rows.append(macRows(f));
+    for (const KV& row : f.addrs) {
+        const QString name = interfaceOf(row.k);
+        const Service svc = service(name, row.v, selfIPs(f), f.vpn);
+        rows.append({interfaceLabel(name, f.ifType) + u" · "_s + svc.name, row.v, svc.symbol});
+    }
+    return rows;
+}
+
+std::optional<QString> currentExit(const DetailFacts& f) {
+    return f.tailnet ? f.tailnet->exitName : std::nullopt;
+}
+
+std::optional<PublicIPResult> publicIPResult(const DetailFacts& f) {
+    if (!f.publicIP || f.publicIPExit != currentExit(f))
+        return std::nullopt;
+    const QString& ip = *f.publicIP;
+    QString suffix;
+    if (f.tailnet && f.tailnet->state == u"Running" && f.tailnet->exitName) {
+        const QString& exit = *f.tailnet->exitName;
+        suffix = f.tailnet->exitAddr.startsWith(ip + u':') ? u" = exit node "_s + exit : u" przez "_s + exit;
+    }
+    return PublicIPResult{ip + suffix, ip};
+}
+
+QList<DetailCard> detailCards(const DetailFacts& f) {
+    return {
+        {u"Interfejsy"_s, interfaceRows(f), {}},
+        {u"Szczyt (5 min)"_s, peakRows(f), {}},
+        {u"Procesy"_s, processRows(f), u"zbieram dane…"_s},
+        {u"Wi-Fi"_s, wifiRows(f), {}},
+        {u"Adresy"_s, addressRows(f), {}},
+    };
+}

@@ -1,0 +1,85 @@
+#include "platform/linux/addresses.h"
+#include "platform/linux/hardware_ports.h"
+#include "platform/linux/nl80211.h"
+#include "platform/linux/proc_net_route.h"
+#include "platform/linux/process_sampler.h"
+#include "platform/linux/resolv_conf.h"
+#include "platform/linux/router.h"
+#include "platform/linux/wifi_link.h"
+#include "platform/platform.h"
+
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace platform {
+
+namespace {
+
+// Sockets and files are opened on each use, by the thread that uses them, so the object is never shared
+// between the main thread and a worker.
+class LinuxDetails final : public Details {
+public:
+    std::optional<WifiLink> wifi() override { return wifi::readLink(wifi_); }
+
+    QList<Address> addresses() override { return readAddresses(); }
+
+    SlowFacts slow() override {
+        SlowFacts facts;
+        nl80211::Client client;
+        const auto interfaces = client.interfaces();
+        const QString wireless = interfaces.empty() ? QString() : interfaces.front().name;
+        routes::SystemTable table;
+        facts.router = routes::router(table.read(), wireless);
+        facts.dns = resolv::nameserver();
+        facts.ports = sysfs::hardwarePorts();
+        // Only hardware has a MAC address worth showing; bridges and virtual links make theirs up.
+        const QMap<QString, QString> macs = sysfs::currentMACs();
+        for (auto it = macs.cbegin(); it != macs.cend(); ++it) {
+            if (const auto port = facts.ports.constFind(it.key()); port != facts.ports.cend() && *port != u"Bridge")
+                facts.curMAC.insert(it.key(), *it);
+        }
+        for (auto it = facts.curMAC.cbegin(); it != facts.curMAC.cend(); ++it) {
+            if (const auto permanent = sysfs::permanentMAC(it.key()))
+                facts.hwMAC.insert(it.key(), *permanent);
+        }
+        facts.security = wifi::readSecurity(client);
+        facts.processes = processNames();
+        return facts;
+    }
+
+    QByteArray processSample() override { return sampler_.sample(); }
+
+private:
+    nl80211::Client wifi_;
+    procnet::Sampler sampler_;
+};
+
+} // namespace
+
+bool isTunnel(QStringView name) {
+    static constexpr std::array<QStringView, 6> prefixes{u"tun",      u"wg",     u"tailscale",
+                                                         u"nordlynx", u"proton", u"CloudflareWARP"};
+    for (const QStringView prefix : prefixes) {
+        if (name.startsWith(prefix))
+            return true;
+    }
+    return false;
+}
+
+bool isZeroTier(QStringView name) {
+    return name.startsWith(u"zt");
+}
+
+QStringList processNames() {
+    QStringList names;
+    for (const procnet::Process& p : procnet::readProcesses(procnet::proc, false))
+        names.append(p.name);
+    return names;
+}
+
+std::unique_ptr<Details> systemDetails() {
+    return std::make_unique<LinuxDetails>();
+}
+
+} // namespace platform
