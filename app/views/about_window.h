@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QWidget>
+
+// The version line: the running system's name, the version and, when it differs, the build
+// ("Linux: 1.0 b12").
+QString aboutVersion(const QString& system, const QString& version, const QString& build);
+
+// The running system as people call it.
+QString systemName();
+
+// Names the program with its version and build, and says in one sentence what it does.
+class AboutWindow final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AboutWindow)
+
+public:
+    explicit AboutWindow(QWidget* parent = nullptr);
+};

@@ -1,0 +1,66 @@
+#include "views/tab_button.h"
+
+#include "views/style.h"
+#include "views/symbols.h"
+
+#include <QPainter>
+
+namespace {
+
+constexpr int padX = 8;
+constexpr int padY = 5;
+constexpr int gap = 4;
+
+} // namespace
+
+TabButton::TabButton(const QString& id, const QString& label, const QString& symbol, QWidget* parent)
+    : QAbstractButton(parent)
+    , id_(id)
+    , symbol_(symbol) {
+    setText(label);
+    setFont(::font(Text::Callout, QFont::Medium));
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void TabButton::setSelected(bool on) {
+    if (on == selected_)
+        return;
+    selected_ = on;
+    update();
+}
+
+int TabButton::symbolSize() const {
+    return symbol_.isEmpty() ? 0 : fontMetrics().height();
+}
+
+QSize TabButton::sizeHint() const {
+    const QFontMetrics fm = fontMetrics();
+    const int icon = symbol_.isEmpty() ? 0 : symbolSize() + gap;
+    return {icon + fm.horizontalAdvance(text()) + 2 * padX, fm.height() + 2 * padY};
+}
+
+void TabButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+    QColor fill = Qt::transparent;
+    if (selected_)
+        fill = colors::accent(pal);
+    else if (underMouse() || isDown())
+        fill = colors::tertiary(pal), fill.setAlphaF(isDown() ? 0.16f : 0.08f);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(rect()), 8, 8);
+    const QColor text = selected_ ? QColor(Qt::white) : pal.color(QPalette::WindowText);
+    QRect r = rect().adjusted(padX, 0, -padX, 0);
+    if (!symbol_.isEmpty()) {
+        const int s = symbolSize();
+        p.drawPixmap(QPoint(r.left(), (height() - s) / 2),
+                     symbolPixmap(symbol_, s, text, p.device()->devicePixelRatioF()));
+        r.setLeft(r.left() + s + gap);
+    }
+    p.setPen(text);
+    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, this->text());
+}

@@ -1,0 +1,183 @@
+#include "views/bars.h"
+#include "views/quality_bar.h"
+#include "views/sparkline.h"
+#include "views/style.h"
+
+#include <QPainter>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+using Values = QList<std::optional<double>>;
+
+namespace {
+
+Samples samples(const Values& values) {
+    Samples out;
+    for (const auto& v : values)
+        out.append({Timestamp{}, v});
+    return out;
+}
+
+// Draws with `paint` on a white image of `size`, one pixel per point.
+template <class Paint> QImage render(QSize size, Paint paint) {
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    paint(p, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
+bool near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 && std::abs(a.blue() - b.blue()) < 8;
+}
+
+QPalette palette() {
+    QPalette p;
+    p.setColor(QPalette::Highlight, QColor(0x00, 0x7a, 0xff));
+    p.setColor(QPalette::WindowText, Qt::black);
+    return p;
+}
+
+} // namespace
+
+class TestCharts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void qualityBar_data();
+    void qualityBar();
+    void barsLayout_data();
+    void barsLayout();
+    void barsCaption_data();
+    void barsCaption();
+    void sparklinePath_data();
+    void sparklinePath();
+    void sparklineKeepsLastThirty();
+};
+
+void TestCharts::qualityBar_data() {
+    QTest::addColumn<std::optional<double>>("ms");
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<double>("fraction");
+    QTest::newRow("0 ms") << std::optional(0.0) << colors::green << 1.0;
+    QTest::newRow("79.9 ms") << std::optional(79.9) << colors::green << 0.7337;
+    QTest::newRow("80 ms") << std::optional(80.0) << colors::orange << 0.7333;
+    QTest::newRow("200 ms") << std::optional(200.0) << colors::orange << 0.3333;
+    QTest::newRow("200.1 ms") << std::optional(200.1) << colors::red << 0.333;
+    QTest::newRow("288 ms") << std::optional(288.0) << colors::red << 0.04;
+    QTest::newRow("400 ms") << std::optional(400.0) << colors::red << 0.04;
+    QTest::newRow("lost") << std::optional<double>() << colors::red << 1.0;
+}
+
+void TestCharts::qualityBar() {
+    QFETCH(std::optional<double>, ms);
+    QFETCH(QColor, color);
+    QFETCH(double, fraction);
+    QVERIFY(std::abs(QualityBar::fraction(ms) - fraction) < 0.001);
+    const QImage image =
+        render({300, 10}, [&](QPainter& p, const QRectF& r) { QualityBar::paint(p, r, ms, palette()); });
+    const int end = int(fraction * 300);
+    QVERIFY(near(image.pixelColor(end - 4, 5), color));
+    if (end + 4 < 296)
+        QVERIFY(!near(image.pixelColor(end + 4, 5), color));
+}
+
+void TestCharts::barsLayout_data() {
+    QTest::addColumn<Values>("values");
+    // Pixel columns (centre of a slot) and rows that must, or must not, be painted in the given colour.
+    QTest::addColumn<QList<QPoint>>("painted");
+    QTest::addColumn<QList<QPoint>>("clear");
+    QTest::addColumn<QColor>("color");
+    const QColor accent = colors::accent(palette());
+    // A 600 × 200 chart: 150 slots of 4 px, bars 2.2 px wide; the newest slot is centred on x = 598.
+    QTest::newRow("one answer fills the height at the right edge")
+        << Values{20.0} << QList<QPoint>{{598, 190}, {598, 30}} << QList<QPoint>{{594, 190}, {2, 190}} << accent;
+    QTest::newRow("one lost ping is a full red bar")
+        << Values{std::nullopt} << QList<QPoint>{{598, 190}, {598, 30}} << QList<QPoint>{{594, 190}} << colors::red;
+    QTest::newRow("scaled to the largest answer")
+        << Values{10.0, 40.0} << QList<QPoint>{{594, 195}, {594, 155}, {598, 30}}
+        << QList<QPoint>{{594, 140}, {590, 195}} << accent;
+    QTest::newRow("answers below 1 ms use a scale of 1")
+        << Values{0.4} << QList<QPoint>{{598, 195}, {598, 125}} << QList<QPoint>{{598, 110}} << accent;
+    QList<std::optional<double>> many(160, 30.0);
+    QTest::newRow("more than 150 keep the slot width")
+        << many << QList<QPoint>{{2, 190}, {6, 190}, {598, 190}} << QList<QPoint>{{0, 190}, {4, 190}} << accent;
+}
+
+void TestCharts::barsLayout() {
+    QFETCH(Values, values);
+    QFETCH(QList<QPoint>, painted);
+    QFETCH(QList<QPoint>, clear);
+    QFETCH(QColor, color);
+    QCOMPARE(Bars::slotCount(), 150);
+    const QImage image =
+        render({600, 200}, [&](QPainter& p, const QRectF& r) { Bars::paint(p, r, samples(values), palette()); });
+    for (const QPoint& at : painted)
+        QVERIFY2(near(image.pixelColor(at), color), qPrintable(u"(%1, %2)"_s.arg(at.x()).arg(at.y())));
+    for (const QPoint& at : clear)
+        QVERIFY2(!near(image.pixelColor(at), color), qPrintable(u"(%1, %2)"_s.arg(at.x()).arg(at.y())));
+}
+
+void TestCharts::barsCaption_data() {
+    QTest::addColumn<Values>("values");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("one answer") << Values{20.0} << u"max 20 ms"_s;
+    QTest::newRow("largest of several") << Values{12.0, std::nullopt, 35.2, 8.0} << u"max 35 ms"_s;
+    QTest::newRow("half rounds away from zero") << Values{34.5} << u"max 35 ms"_s;
+    QTest::newRow("only lost pings") << Values{std::nullopt} << u"max 1 ms"_s;
+    QTest::newRow("below 1 ms") << Values{0.4} << u"max 1 ms"_s;
+    QTest::newRow("no samples") << Values{} << u"max 1 ms"_s;
+}
+
+void TestCharts::barsCaption() {
+    QFETCH(Values, values);
+    QFETCH(QString, caption);
+    QCOMPARE(Bars::caption(samples(values)), caption);
+}
+
+void TestCharts::sparklinePath_data() {
+    QTest::addColumn<Values>("values");
+    // Each element: x, y and whether it starts a new stroke, on a 90 × 30 chart.
+    QTest::addColumn<QList<QPointF>>("points");
+    QTest::addColumn<QList<bool>>("starts");
+    QTest::newRow("nothing") << Values{} << QList<QPointF>{} << QList<bool>{};
+    QTest::newRow("one answer is a lone point") << Values{25.0} << QList<QPointF>{{0, 0}} << QList<bool>{true};
+    QTest::newRow("a line, larger higher, zero on the bottom")
+        << Values{0.0, 20.0, 10.0, 20.0} << QList<QPointF>{{0, 30}, {30, 0}, {60, 15}, {90, 0}}
+        << QList<bool>{true, false, false, false};
+    // A lone point draws nothing; the path drops it when the next stroke starts.
+    QTest::newRow("every lost ping breaks the line")
+        << Values{10.0, std::nullopt, 20.0, 40.0, std::nullopt, 40.0, std::nullopt}
+        << QList<QPointF>{{30, 15}, {45, 0}, {75, 0}} << QList<bool>{true, false, true};
+    QTest::newRow("lost first") << Values{std::nullopt, 5.0, 10.0} << QList<QPointF>{{45, 15}, {90, 0}}
+                                << QList<bool>{true, false};
+    QTest::newRow("all lost") << Values{std::nullopt, std::nullopt} << QList<QPointF>{} << QList<bool>{};
+}
+
+void TestCharts::sparklinePath() {
+    QFETCH(Values, values);
+    QFETCH(QList<QPointF>, points);
+    QFETCH(QList<bool>, starts);
+    const QPainterPath path = Sparkline::path(samples(values), {90, 30});
+    QCOMPARE(path.elementCount(), points.size());
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        QCOMPARE(QPointF(e), points[i]);
+        QCOMPARE(e.isMoveTo(), starts[i]);
+    }
+}
+
+void TestCharts::sparklineKeepsLastThirty() {
+    Values values;
+    for (int i = 1; i <= 40; ++i)
+        values.append(double(i));
+    const QPainterPath path = Sparkline::path(samples(values), {290, 40});
+    QCOMPARE(path.elementCount(), 30);
+    // The 11th sample (11 ms of a 40 ms top) opens the line at the left edge; the newest ends it at the right.
+    QCOMPARE(QPointF(path.elementAt(0)), QPointF(0, 40 * (1 - 11.0 / 40)));
+    QCOMPARE(QPointF(path.elementAt(29)), QPointF(290, 0));
+}
+
+QTEST_MAIN(TestCharts)
+#include "tst_charts.moc"

@@ -1,0 +1,138 @@
+#include "scenarios.h"
+
+#include "core/globals.h"
+
+#include <QFile>
+#include <QUuid>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Monitor::Deps deps(const Clock& clock, std::shared_ptr<NetworkState> net, const Preferences& prefs,
+                   const QString& usageFile, const QStringList& hosts) {
+    Monitor::Deps d;
+    d.clock = &clock;
+    d.network = std::make_unique<FakeNetwork>(std::move(net));
+    d.prefs = prefs;
+    d.usage.file = usageFile;
+    d.usage.notify = [](const platform::Notification&) {};
+    d.hosts = hosts;
+    return d;
+}
+
+QStringList threeHosts() {
+    return {u"127.0.0.1"_s, u"127.0.0.2"_s, u"127.0.0.3"_s};
+}
+
+QMap<QString, QString> threeLabels() {
+    return {{u"127.0.0.1"_s, u"Router"_s}, {u"127.0.0.2"_s, u"DNS"_s}, {u"127.0.0.3"_s, u"Serwer"_s}};
+}
+
+// A calm, slightly wavy round-trip time around `base`.
+double wave(int i, double base) {
+    return base + base * 0.35 * std::sin(i * 0.45) + (i % 7) * 0.6;
+}
+
+} // namespace
+
+Scenario::Scenario(const QStringList& hosts, const QMap<QString, QString>& labels,
+                   const std::optional<UsageState>& usage, double limitGB)
+    : net_(std::make_shared<NetworkState>())
+    , prefs_(dir_.filePath(u"Tarnwick.conf"_s)) {
+    prefs_.setHostLabels(labels);
+    prefs_.setHotspotLimitGB(limitGB);
+    const QString usageFile = dir_.filePath(u"hotspot-usage.json"_s);
+    if (usage) {
+        QFile f(usageFile);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(usage->encode());
+    }
+    Monitor::Deps d = deps(clock_, net_, prefs_, usageFile, hosts);
+    d.tailnet = [this](QObject*, auto done) { done(tailnet_); };
+    d.ping = [this](const QString& host, QObject*, auto done) {
+        const qsizetype i = m_->hosts().indexOf(host);
+        done(replies_.value(i));
+    };
+    m_ = std::make_unique<Monitor>(std::move(d));
+    ps_ = std::make_unique<PanelState>(prefs_);
+}
+
+void Scenario::step(const QList<std::optional<double>>& replies) {
+    clock_.advance(tick);
+    replies_ = replies;
+    m_->refresh();
+}
+
+void Scenario::traffic(const QString& name, const QString& address, double down, double up) {
+    platform::Counters& c = net_->interfaces.bytes[name];
+    c.in += quint64(down * tick.count());
+    c.out += quint64(up * tick.count());
+    net_->interfaces.ipv4[name] = address;
+}
+
+Tailnet derpExit() {
+    Tailnet t;
+    t.state = u"Running"_s;
+    t.tailnet = u"kowalski.ts.net"_s;
+    t.host = u"laptop"_s;
+    t.selfIPs = {u"100.101.102.103"_s};
+    t.exitName = u"nl-exit"_s;
+    t.exitIP = u"127.0.0.2"_s;
+    t.exitRelay = u"ams"_s;
+    t.exitPing = 38.4;
+    return t;
+}
+
+std::unique_ptr<Scenario> overviewScenario() {
+    UsageState usage;
+    usage.day = u"2026-03-14"_s;
+    usage.dayBytes = 1'240'000'000;
+    usage.month = u"2026-03"_s;
+    usage.monthBytes = 8'500'000'000;
+    usage.warned = usage.month;
+    auto s = std::make_unique<Scenario>(threeHosts(), threeLabels(), usage, 10.0);
+    s->net().link.primary = u"wlan0"_s;
+    s->net().link.wireless = true;
+    const QStringList networks{u"Dom"_s, u"Biuro"_s, u"Pociąg"_s, u"Kawiarnia"_s};
+    for (int i = 0; i < 60; ++i) {
+        // A network change every dozen steps, ending on the phone's hotspot.
+        const qsizetype n = i / 12;
+        s->net().link.ssid = networks.value(n, u"Ania"_s);
+        const QString address = n < networks.size() ? u"192.168.1.20"_s : u"172.20.10.2"_s;
+        s->traffic(u"wlan0"_s, address, 1'240'000 + 90'000 * std::sin(i * 0.3), 36'000 + 4000 * std::cos(i * 0.5));
+        if (i == 40)
+            s->setTailnet(derpExit());
+        const std::optional<double> second = i % 13 == 5 ? std::nullopt : std::optional(wave(i, 24));
+        s->step({wave(i, 3), second, wave(i, 70)});
+    }
+    s->traffic(u"wlan0"_s, u"172.20.10.2"_s, 1'180'000, 35'000);
+    s->step({2.7, std::nullopt, 250.0});
+    return s;
+}
+
+std::unique_ptr<Scenario> historyScenario() {
+    auto s = std::make_unique<Scenario>(threeHosts(), threeLabels());
+    s->net().link.primary = u"wlan0"_s;
+    s->net().link.wireless = true;
+    s->net().link.ssid = u"Dom"_s;
+    for (int i = 0; i < 150; ++i) {
+        s->traffic(u"wlan0"_s, u"192.168.1.20"_s, 2'400'000 + 300'000 * std::sin(i * 0.2), 120'000);
+        const bool lost = i % 37 == 11 || i == 97 || i == 98;
+        const double spike = i % 23 == 0 ? 45.0 : 0.0;
+        s->step({lost ? std::nullopt : std::optional(wave(i, 18) + spike), wave(i, 24), wave(i, 70)});
+    }
+    s->prefs().setTab(u"127.0.0.1"_s);
+    return s;
+}
+
+std::unique_ptr<Scenario> emptyScenario() {
+    auto s = std::make_unique<Scenario>(QStringList());
+    s->net().link.primary = u"eth0"_s;
+    s->traffic(u"eth0"_s, u"192.168.1.20"_s, 0, 0);
+    s->step({});
+    s->traffic(u"eth0"_s, u"192.168.1.20"_s, 52'000, 8'000);
+    s->step({});
+    return s;
+}
