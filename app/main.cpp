@@ -1,8 +1,10 @@
 #include "cli/console.h"
+#include "cli/details.h"
 #include "cli/options.h"
 #include "cli/snapshot_test.h"
 #include "core/globals.h"
 #include "platform/platform.h"
+#include "shell/start.h"
 
 #include <QTextStream>
 
@@ -33,9 +35,15 @@ int main(int argc, char** argv) {
         out << "Tarnwick " << version() << " b" << build() << Qt::endl;
         return 0;
     case Options::Mode::Watch:
-    case Options::Mode::Start:
-        // Until the tray program exists, the normal start is the console readout.
         return runConsole(argc, argv, o.hosts);
+    case Options::Mode::Details:
+        return runDetails(argc, argv, o.hosts);
+    case Options::Mode::Start:
+        // Without any display there is no tray to live in; the console readout serves instead.
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            return runConsole(argc, argv, o.hosts);
+        return startApp(argc, argv, o.hosts);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "core/globals.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -15,8 +16,10 @@ QString frameKey(Preferences::Frame which) {
 
 } // namespace
 
+// QSettings' own user path would end in ".ini"; the file keeps the name users and the docs know.
 Preferences::Preferences()
-    : s_(std::make_shared<QSettings>(QSettings::IniFormat, QSettings::UserScope, u"Tarnwick"_s, u"Tarnwick"_s)) {}
+    : Preferences(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                  u"/Tarnwick/Tarnwick.conf"_s) {}
 
 Preferences::Preferences(const QString& file)
     : s_(std::make_shared<QSettings>(file, QSettings::IniFormat)) {}

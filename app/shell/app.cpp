@@ -1,0 +1,377 @@
+#include "shell/app.h"
+
+#include "core/globals.h"
+#include "shell/floating_panel.h"
+#include "shell/placement.h"
+#include "shell/popover.h"
+#include "shell/status_item.h"
+#include "shell/wake.h"
+#include "views/about_window.h"
+#include "views/glass.h"
+#include "views/mini_view.h"
+#include "views/panel.h"
+#include "views/settings_window.h"
+#include "views/symbols.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QProcess>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The phone glyph cut to its own outline, so that it fills the slot it is drawn into.
+std::optional<QImage> phoneGlyph() {
+    const QIcon icon = symbol(u"iphone"_s);
+    if (icon.isNull())
+        return std::nullopt;
+    const QImage image = icon.pixmap(48).toImage().convertToFormat(QImage::Format_ARGB32);
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 0)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    if (ink.isEmpty())
+        return std::nullopt;
+    return image.copy(ink);
+}
+
+QWidget* inGlass(QWidget* content, qreal radius) {
+    auto* glass = new Glass(radius);
+    auto* layout = new QVBoxLayout(glass);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(content);
+    glass->setFocusProxy(content);
+    return glass;
+}
+
+std::optional<QRect> mainScreen() {
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        return s->availableGeometry();
+    return std::nullopt;
+}
+
+} // namespace
+
+double wheelDelta(const QWheelEvent& wheel) {
+    return wheel.pixelDelta().isNull() ? wheel.angleDelta().y() / 120.0 * 10.0 : wheel.pixelDelta().y();
+}
+
+App::Deps::Deps()
+    : trayAvailable(QSystemTrayIcon::isSystemTrayAvailable)
+    , modifiers(QGuiApplication::queryKeyboardModifiers)
+    , launch([](const QString& program, const QProcessEnvironment& environment) {
+        QProcess p;
+        p.setProgram(program);
+        p.setProcessEnvironment(environment);
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.setStandardErrorFile(QProcess::nullDevice());
+        p.startDetached();
+    })
+    , quit(QCoreApplication::quit) {}
+
+App::App(Deps deps, QObject* parent)
+    : QObject(parent)
+    , deps_(std::move(deps))
+    , prefs_(deps_.prefs)
+    , m_(nullptr)
+    , panelState_(new PanelState(prefs_, this))
+    , item_(nullptr)
+    , popover_(nullptr)
+    , wake_(new Wake(this))
+    , trayPoll_(new QTimer(this)) {
+    deps_.monitor.prefs = prefs_;
+    deps_.monitor.usage.prefs = prefs_;
+    m_ = new Monitor(std::move(deps_.monitor), this);
+    panelState_->screenHeight = []() -> std::optional<double> {
+        if (const auto screen = mainScreen())
+            return screen->height();
+        return std::nullopt;
+    };
+    item_ = new StatusItem(phoneGlyph(), this);
+    popoverPanel_ = new Panel(*m_, prefs_, *panelState_, 340, [self = QPointer(this)](const QString& id) {
+        if (self)
+            self->act(id);
+    });
+    popover_ = new Popover(inGlass(popoverPanel_, 12));
+    popover_->setWindowTitle(u"Tarnwick"_s);
+    trayPoll_->setInterval(5000);
+    connect(trayPoll_, &QTimer::timeout, this, &App::checkTray);
+}
+
+App::~App() {
+    qApp->removeEventFilter(this);
+    delete settings_;
+    delete about_;
+    delete pinned_;
+    delete mini_;
+    delete popover_;
+}
+
+FloatingPanel& App::mini() {
+    if (!mini_) {
+        const QPointer self(this);
+        auto* view = new MiniView(
+            *m_,
+            [self] {
+                if (self)
+                    self->toggle();
+            },
+            [self] {
+                if (self)
+                    self->setMini(false);
+            });
+        mini_ = new FloatingPanel(view, prefs_, Preferences::Frame::Mini, placement::miniOrigin);
+        mini_->setWindowTitle(u"Tarnwick - mini"_s);
+        mini_->onCancel = [self] {
+            if (self)
+                self->setMini(false);
+        };
+    }
+    return *mini_;
+}
+
+FloatingPanel& App::pinnedPanel() {
+    if (!pinned_) {
+        const QPointer self(this);
+        pinnedView_ = new Panel(*m_, prefs_, *panelState_, 340, [self](const QString& id) {
+            if (self)
+                self->act(id);
+        });
+        pinned_ =
+            new FloatingPanel(inGlass(pinnedView_, 16), prefs_, Preferences::Frame::Pinned, placement::pinnedOrigin);
+        pinned_->setWindowTitle(u"Tarnwick - panel"_s);
+        pinned_->onCancel = [self] {
+            if (self)
+                self->act(u"pin"_s);
+        };
+    }
+    return *pinned_;
+}
+
+void App::launch() {
+    connect(item_, &StatusItem::clicked, this, &App::toggle);
+    connect(item_, &StatusItem::refreshRequested, m_, &Monitor::refresh);
+    connect(item_, &StatusItem::quitRequested, this, [this] { act(u"quit"_s); });
+    const QPointer self(this);
+    m_->advancedActive = [self] { return self && self->advancedActive(); };
+    m_->onUpdate = [self] {
+        if (self)
+            self->title();
+    };
+    m_->refresh();
+    m_->start();
+    if (prefs_.mini())
+        setMini(true);
+    if (prefs_.pinned())
+        pinnedPanel().showInactive();
+    mini();
+    pinnedPanel();
+    connect(wake_, &Wake::woke, this, &App::fixWindows);
+    watchScreens();
+    QTimer::singleShot(1000, this, &App::fixWindows);
+    // The main panel brings its own refresh and quit keys; the mini panel gets them here.
+    auto* refresh = new QAction(mini_);
+    refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(refresh, &QAction::triggered, m_, &Monitor::refresh);
+    auto* quit = new QAction(mini_);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, [this] { act(u"quit"_s); });
+    mini_->addActions({refresh, quit});
+    qApp->installEventFilter(this);
+    if (!prefs_.loginAsked()) {
+        platform::login::enable();
+        prefs_.setLoginAsked(true);
+    }
+    platform::onTermination(this, [this] { terminate(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_->usage().save(); });
+    checkTray();
+    if (!trayShown_) {
+        // Without a tray the pinned panel is the program's window until one appears.
+        pinnedPanel().showInactive();
+        trayPoll_->start();
+    }
+    title();
+}
+
+void App::checkTray() {
+    if (trayShown_ || !deps_.trayAvailable())
+        return;
+    trayPoll_->stop();
+    trayShown_ = true;
+    item_->setVisible(true);
+    if (pinned_ && !prefs_.pinned())
+        pinned_->hide();
+}
+
+void App::watchScreens() {
+    const auto watch = [this](QScreen* s) {
+        connect(s, &QScreen::availableGeometryChanged, this, &App::fixWindows);
+        connect(s, &QScreen::geometryChanged, this, &App::fixWindows);
+    };
+    for (QScreen* s : QGuiApplication::screens())
+        watch(s);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* s) {
+        watch(s);
+        fixWindows();
+    });
+    connect(qApp, &QGuiApplication::screenRemoved, this, &App::fixWindows);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &App::fixWindows);
+}
+
+void App::title() {
+    const QString host = m_->hosts().value(0);
+    const std::optional<double> ms = m_->stats(host, tick * 1.5).last;
+    item_->update(m_->down(), m_->up(), m_->name(host), ms, barMarks(m_->tailnet(), m_->usage().active()));
+}
+
+void App::toggle() {
+    const Qt::KeyboardModifiers mods = deps_.modifiers();
+    if ((mods & Qt::ShiftModifier) && (mods & Qt::AltModifier))
+        resetWindows();
+    if (mods & Qt::AltModifier)
+        prefs_.setAdvanced(true);
+    if (prefs_.pinned() || !trayShown_) {
+        FloatingPanel& p = pinnedPanel();
+        p.show();
+        p.raise();
+        p.activateWindow();
+        p.setFocus();
+        return;
+    }
+    if (popover_->isVisible()) {
+        popover_->close();
+        return;
+    }
+    const QRect icon = item_->geometry();
+    popover_->showAt(icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1)));
+}
+
+void App::act(const QString& id) {
+    if (id == u"gping"_s) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"HOTSPOT_FORCE"_s, u"1"_s);
+        deps_.launch(QDir::homePath() + u"/_ai/hotspot-gping/hotspot-gping.sh"_s, env);
+        popover_->close();
+    } else if (id == u"refresh"_s) {
+        m_->refresh();
+    } else if (id == u"mini"_s) {
+        setMini(!mini().isVisible());
+    } else if (id == u"pin"_s) {
+        pin();
+    } else if (id == u"settings"_s) {
+        popover_->close();
+        if (!settings_)
+            settings_ = new SettingsWindow(*m_, prefs_);
+        openWindow(settings_);
+    } else if (id == u"about"_s) {
+        popover_->close();
+        if (!about_)
+            about_ = new AboutWindow;
+        openWindow(about_);
+    } else if (id == u"quit"_s) {
+        terminate();
+    }
+}
+
+void App::pin() {
+    FloatingPanel& p = pinnedPanel();
+    if (prefs_.pinned()) {
+        prefs_.setPinned(false);
+        p.hide();
+        pinnedView_->reload();
+        popoverPanel_->reload();
+        toggle();
+        return;
+    }
+    prefs_.setPinned(true);
+    if (popover_->isVisible()) {
+        const QRect where = popover_->geometry();
+        popover_->close();
+        // The panel takes the popover's place unless the user has put it somewhere before.
+        if (!p.restore())
+            p.move(where.topLeft());
+    } else {
+        popover_->close();
+    }
+    pinnedView_->reload();
+    popoverPanel_->reload();
+    p.show();
+    p.raise();
+    p.activateWindow();
+    p.setFocus();
+}
+
+void App::setMini(bool on) {
+    if (on)
+        mini().showInactive();
+    else
+        mini().hide();
+    prefs_.setMini(on);
+}
+
+void App::openWindow(QWidget* window) {
+    window->adjustSize();
+    if (const auto screen = mainScreen())
+        window->move(screen->center() - window->rect().center());
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void App::fixWindows() {
+    popover_->close();
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens.append(s->availableGeometry());
+    for (FloatingPanel* p : {&mini(), &pinnedPanel()}) {
+        if (!p->isVisible())
+            continue;
+        p->setGeometry(placement::keepOnScreen(p->geometry(), screens, mainScreen()));
+        p->showInactive();
+    }
+}
+
+void App::resetWindows() {
+    prefs_.resetWindows();
+    panelState_->setExpand(0);
+    mini().hide();
+    pinnedPanel().hide();
+    if (const auto screen = mainScreen()) {
+        mini().move(placement::miniResetOrigin(*screen));
+        pinnedPanel().move(placement::pinnedResetOrigin(*screen));
+    }
+}
+
+bool App::advancedActive() const {
+    const bool pinnedShown = pinned_ && pinned_->isVisible() && (prefs_.pinned() || !trayShown_);
+    return prefs_.advanced() && (popover_->isVisible() || pinnedShown);
+}
+
+void App::terminate() {
+    m_->usage().save();
+    deps_.quit();
+}
+
+bool App::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Wheel || !watched->isWidgetType())
+        return false;
+    const QWidget* window = static_cast<QWidget*>(watched)->window();
+    const bool over =
+        (popover_->isVisible() && window == popover_) || (pinned_ && pinned_->isVisible() && window == pinned_);
+    if (!over || !prefs_.advanced())
+        return false;
+    const double dy = wheelDelta(*static_cast<QWheelEvent*>(event));
+    return dy != 0 && panelState_->scroll(dy);
+}

@@ -1,0 +1,29 @@
+#include "shell/start.h"
+
+#include "shell/app.h"
+
+#include <QApplication>
+#include <QIcon>
+
+using namespace Qt::StringLiterals;
+
+// The artwork lives in a static library, whose resources register only when asked to.
+static void loadArtwork() {
+    Q_INIT_RESOURCE(art);
+}
+
+int startApp(int& argc, char** argv, const std::optional<QStringList>& hosts) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(u"Tarnwick"_s);
+    QApplication::setOrganizationName(u"Tarnwick"_s);
+    QApplication::setDesktopFileName(u"tarnwick"_s);
+    loadArtwork();
+    QApplication::setWindowIcon(QIcon(u":/tarnwick/tarnwick.svg"_s));
+    // The program lives in the tray; closing a window never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    App::Deps deps;
+    deps.monitor.hosts = hosts;
+    App app(std::move(deps));
+    app.launch();
+    return application.exec();
+}

@@ -1,0 +1,276 @@
+#include "fake_monitor.h"
+#include "support/temp_home.h"
+#include "views/about_window.h"
+#include "views/settings_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+using Labels = QMap<QString, QString>;
+
+namespace {
+
+QList<HostRow> rowsOf(const QList<std::pair<QString, QString>>& texts) {
+    QList<HostRow> rows;
+    for (const auto& [host, label] : texts)
+        rows.append({QUuid::createUuid(), host, label});
+    return rows;
+}
+
+QStringList hostsOf(const QList<HostRow>& rows) {
+    QStringList hosts;
+    for (const HostRow& r : rows)
+        hosts.append(r.host);
+    return hosts;
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+    TempHome home;
+    FakeClock clock;
+    int files = 0;
+
+    struct Fixture {
+        Preferences prefs;
+        std::unique_ptr<Monitor> m;
+        std::unique_ptr<SettingsWindow> w;
+
+        QWidget* row(int i) const {
+            QList<QWidget*> rows = w->findChildren<QWidget*>(u"row"_s);
+            std::sort(rows.begin(), rows.end(), [](QWidget* a, QWidget* b) {
+                const QLayout* list = a->parentWidget()->layout();
+                return list->indexOf(a) < list->indexOf(b);
+            });
+            return rows.value(i);
+        }
+        QLineEdit* field(int i, const QString& name) const { return row(i)->findChild<QLineEdit*>(name); }
+        template <typename T> T* find(const QString& name) const { return w->findChild<T*>(name); }
+        QString error() const {
+            const auto* e = find<QLabel>(u"error"_s);
+            return e->isVisible() ? e->text() : QString();
+        }
+    };
+
+    Fixture make(const QStringList& hosts, const Labels& labels = {}) {
+        Fixture f{Preferences(home.config() + u"/s%1.conf"_s.arg(++files)), nullptr, nullptr};
+        f.prefs.setHosts(hosts);
+        f.prefs.setHostLabels(labels);
+        f.m = std::make_unique<Monitor>(quietMonitor(clock, f.prefs, home.data() + u"/u%1.json"_s.arg(files)));
+        f.w = std::make_unique<SettingsWindow>(*f.m, f.prefs);
+        open(f);
+        return f;
+    }
+
+    static void open(Fixture& f) {
+        f.w->show();
+        f.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(f.w.get()));
+    }
+
+    static void type(QLineEdit* e, const QString& text) {
+        e->setFocus();
+        e->selectAll();
+        e->insert(text);
+    }
+
+private slots:
+    void saveRules_data() {
+        QTest::addColumn<QList<HostRow>>("rows");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QStringList>("hosts");
+        QTest::addColumn<Labels>("labels");
+        const QString none = u"Dodaj co najmniej jeden host."_s;
+        const QString empty = u"Pusta nazwa hosta - uzupełnij albo usuń wiersz."_s;
+        const QString twice = u"Ten sam host jest na liście dwa razy."_s;
+        const QString unsafe = u"Nieprawidłowa nazwa hosta - nie może zaczynać się od \"-\" ani zawierać spacji."_s;
+        QTest::newRow("no rows") << QList<HostRow>() << none << QStringList() << Labels();
+        QTest::newRow("all blank") << rowsOf({{u"  "_s, u"x"_s}, {u"\t"_s, {}}}) << empty << QStringList() << Labels();
+        QTest::newRow("blank reported before a duplicate")
+            << rowsOf({{u"a"_s, {}}, {u"a"_s, {}}, {u" "_s, {}}}) << empty << QStringList() << Labels();
+        QTest::newRow("same host around spaces")
+            << rowsOf({{u" a"_s, {}}, {u"a\t"_s, {}}}) << twice << QStringList() << Labels();
+        QTest::newRow("duplicate reported before an option")
+            << rowsOf({{u"-f"_s, {}}, {u"-f"_s, {}}}) << twice << QStringList() << Labels();
+        QTest::newRow("option") << rowsOf({{u"-f"_s, {}}}) << unsafe << QStringList() << Labels();
+        QTest::newRow("space inside") << rowsOf({{u"a b"_s, {}}}) << unsafe << QStringList() << Labels();
+        QTest::newRow("line break is not trimmed") << rowsOf({{u"a\n"_s, {}}}) << unsafe << QStringList() << Labels();
+        QTest::newRow("control character") << rowsOf({{u"a\u0007"_s, {}}}) << unsafe << QStringList() << Labels();
+        QTest::newRow("letter case makes two hosts") << rowsOf({{u"Router"_s, {}}, {u"router"_s, {}}}) << QString()
+                                                     << QStringList{u"Router"_s, u"router"_s} << Labels();
+        QTest::newRow("inner hyphen and IPv6") << rowsOf({{u"my-host"_s, {}}, {u"::1"_s, {}}}) << QString()
+                                               << QStringList{u"my-host"_s, u"::1"_s} << Labels();
+        QTest::newRow("labels trimmed, blank ones dropped")
+            << rowsOf({{u" a "_s, u" Laptop\t"_s}, {u"b"_s, u"   "_s}}) << QString() << QStringList{u"a"_s, u"b"_s}
+            << Labels{{u"a"_s, u"Laptop"_s}};
+    }
+    void saveRules() {
+        QFETCH(QList<HostRow>, rows);
+        QFETCH(QString, error);
+        QFETCH(QStringList, hosts);
+        QFETCH(Labels, labels);
+        const SavedHosts saved = saveRows(rows);
+        QCOMPARE(saved.error.value_or(QString()), error);
+        if (error.isEmpty()) {
+            QCOMPARE(saved.hosts, hosts);
+            QCOMPARE(saved.labels, labels);
+        }
+    }
+
+    void showsMonitorHostsAndCancelDiscards() {
+        Fixture f = make({u"127.0.0.1"_s, u"::1"_s}, {{u"::1"_s, u"szóstka"_s}});
+        QCOMPARE(f.w->windowTitle(), u"Tarnwick - ustawienia"_s);
+        QCOMPARE(f.w->width(), 480);
+        QCOMPARE(f.field(1, u"label"_s)->text(), u"szóstka"_s);
+        QCOMPARE(f.field(0, u"label"_s)->text(), QString());
+        type(f.field(0, u"host"_s), u"inny"_s);
+        QTest::mouseClick(f.find<QAbstractButton>(u"plus"_s), Qt::LeftButton);
+        QTest::mouseClick(f.find<QAbstractButton>(u"save"_s), Qt::LeftButton);
+        QCOMPARE(f.error(), u"Pusta nazwa hosta - uzupełnij albo usuń wiersz."_s);
+        QVERIFY(f.w->isVisible());
+        QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"inny"_s, u"::1"_s, QString()}));
+        QTest::keyClick(f.w.get(), Qt::Key_Escape);
+        QVERIFY(!f.w->isVisible());
+        QCOMPARE(f.m->hosts(), (QStringList{u"127.0.0.1"_s, u"::1"_s}));
+        open(f);
+        QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"127.0.0.1"_s, u"::1"_s}));
+        QCOMPARE(f.error(), QString());
+    }
+
+    void plusAndMinus() {
+        Fixture f = make({u"a"_s, u"b"_s, u"c"_s});
+        auto* minus = f.find<QAbstractButton>(u"minus"_s);
+        auto* plus = f.find<QAbstractButton>(u"plus"_s);
+        // Without a selection the last row goes.
+        QTest::mouseClick(minus, Qt::LeftButton);
+        QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"a"_s, u"b"_s}));
+        // Clicking into a row selects it; adding a row keeps the selection.
+        QTest::mouseClick(f.field(0, u"label"_s), Qt::LeftButton);
+        QCOMPARE(f.w->selected(), f.w->rows().first().id);
+        QTest::mouseClick(plus, Qt::LeftButton);
+        QCOMPARE(f.w->selected(), f.w->rows().first().id);
+        QTest::mouseClick(minus, Qt::LeftButton);
+        QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"b"_s, QString()}));
+        QCOMPARE(f.w->selected(), std::nullopt);
+        QTest::mouseClick(minus, Qt::LeftButton);
+        QTest::mouseClick(minus, Qt::LeftButton);
+        QVERIFY(f.w->rows().isEmpty());
+        QVERIFY(!minus->isEnabled());
+        QTest::mouseClick(f.find<QAbstractButton>(u"save"_s), Qt::LeftButton);
+        QCOMPARE(f.error(), u"Dodaj co najmniej jeden host."_s);
+        QTest::mouseClick(plus, Qt::LeftButton);
+        QVERIFY(minus->isEnabled());
+        QCOMPARE(f.w->rows().size(), 1);
+    }
+
+    void saveStoresAndCloses() {
+        Fixture f = make({u"a"_s});
+        QTest::mouseClick(f.find<QAbstractButton>(u"plus"_s), Qt::LeftButton);
+        type(f.field(1, u"host"_s), u"  127.0.0.2 "_s);
+        type(f.field(1, u"label"_s), u" pętla "_s);
+        // Return in a field saves.
+        QTest::keyClick(f.field(1, u"label"_s), Qt::Key_Return);
+        QVERIFY(!f.w->isVisible());
+        QCOMPARE(f.m->hosts(), (QStringList{u"a"_s, u"127.0.0.2"_s}));
+        QCOMPARE(f.prefs.hosts(), (QStringList{u"a"_s, u"127.0.0.2"_s}));
+        QCOMPARE(f.prefs.hostLabels(), (Labels{{u"127.0.0.2"_s, u"pętla"_s}}));
+    }
+
+    void dragReorders() {
+        Fixture f = make({u"a"_s, u"b"_s, u"c"_s});
+        QWidget* list = f.row(0)->parentWidget();
+        auto* handle = f.row(0)->findChild<QWidget*>(u"handle"_s);
+        QTest::mousePress(handle, Qt::LeftButton);
+        const QPoint below = list->mapTo(list, f.row(2)->geometry().bottomLeft() - QPoint(0, 2));
+        QTest::mouseMove(handle, handle->mapFrom(list, below));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->mapFrom(list, below));
+        QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"b"_s, u"c"_s, u"a"_s}));
+        // The order on screen is the stored order.
+        QTest::mouseClick(f.find<QAbstractButton>(u"save"_s), Qt::LeftButton);
+        QCOMPARE(f.prefs.hosts(), (QStringList{u"b"_s, u"c"_s, u"a"_s}));
+    }
+
+    void loginSwitchFollowsTheSystem() {
+        Fixture f = make({u"a"_s});
+        auto* login = f.find<QCheckBox>(u"login"_s);
+        const QPoint box(6, login->height() / 2);
+        const QString folder = home.config() + u"/autostart"_s;
+        QDir(folder).removeRecursively();
+        // A file where the autostart folder belongs: the entry cannot be written, the switch snaps back.
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QTest::mouseClick(login, Qt::LeftButton, {}, box);
+        QVERIFY(!login->isChecked());
+        QVERIFY(QFile::remove(folder));
+        QTest::mouseClick(login, Qt::LeftButton, {}, box);
+        QVERIFY(login->isChecked());
+        QVERIFY(QFile::exists(folder + u"/tarnwick.desktop"_s));
+        QTest::mouseClick(login, Qt::LeftButton, {}, box);
+        QVERIFY(!login->isChecked());
+        QVERIFY(!QFile::exists(folder + u"/tarnwick.desktop"_s));
+    }
+
+    void limitKeptOnCancel() {
+        Fixture f = make({u"a"_s});
+        auto* limit = f.find<QLineEdit>(u"limit"_s);
+        QCOMPARE(limit->text(), u"0"_s);
+        type(limit, u"12.5"_s);
+        QTest::mouseClick(f.find<QAbstractButton>(u"cancel"_s), Qt::LeftButton);
+        QVERIFY(!f.w->isVisible());
+        QCOMPARE(f.prefs.hotspotLimitGB(), 12.5);
+        open(f);
+        QCOMPARE(limit->text(), u"12.5"_s);
+        // Text that is no amount, or a negative one, leaves the limit alone.
+        for (const QString& wrong : {u"dużo"_s, u"-3"_s}) {
+            type(limit, wrong);
+            QTest::keyClick(f.w.get(), Qt::Key_Escape);
+            QCOMPARE(f.prefs.hotspotLimitGB(), 12.5);
+            open(f);
+            QCOMPARE(limit->text(), u"12.5"_s);
+        }
+        type(limit, QString());
+        QTest::keyClick(f.w.get(), Qt::Key_Escape);
+        QCOMPARE(f.prefs.hotspotLimitGB(), 0.0);
+    }
+
+    void aboutVersionLine_data() {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("build");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("build differs") << u"1.0"_s << u"12"_s << u"Linux: 1.0 b12"_s;
+        QTest::newRow("build equals version") << u"1.4"_s << u"1.4"_s << u"Linux: 1.4"_s;
+        QTest::newRow("build unknown") << u"1.4"_s << u"?"_s << u"Linux: 1.4 b?"_s;
+    }
+    void aboutVersionLine() {
+        QFETCH(QString, version);
+        QFETCH(QString, build);
+        QFETCH(QString, line);
+        QCOMPARE(aboutVersion(u"Linux"_s, version, build), line);
+    }
+
+    void aboutWindow() {
+        AboutWindow about;
+        QCOMPARE(about.windowTitle(), u"O Tarnwick"_s);
+        QCOMPARE(about.width(), 340);
+        QVERIFY(about.findChild<QLabel*>(u"version"_s)->text().startsWith(systemName() + u": "_s));
+        QVERIFY(!about.findChild<QLabel*>(u"logo"_s)->pixmap().isNull());
+        // The description wraps instead of being cut.
+        const auto* description = about.findChild<QLabel*>(u"description"_s);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QVERIFY(description->height() >= description->heightForWidth(description->width()));
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
