@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <ctime>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,6 +85,12 @@ int processCount() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // A thousand sockets need more descriptors than the usual soft limit of 1024.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
     QTextStream out(stdout);
 
     const std::vector<pid_t> children = spawnIdle(300);
