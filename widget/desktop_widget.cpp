@@ -1,7 +1,7 @@
 #include "widget/desktop_widget.h"
 
+#include "common/sticky.h"
 #include "widget/age_change.h"
-#include "widget/sticky.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

@@ -1,5 +1,7 @@
 #include "shell/floating_panel.h"
 
+#include "common/sticky.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -27,6 +29,9 @@ FloatingPanel::FloatingPanel(QWidget* content, Preferences prefs, Preferences::F
     // The content's own presses arrive here first, so a drag can start on any child, buttons included.
     qApp->installEventFilter(this);
     QTimer::singleShot(500, this, &FloatingPanel::startAutosave);
+    // Floating readouts follow the user to every workspace.
+    winId();
+    pinToDesktop(*windowHandle());
 }
 
 FloatingPanel::~FloatingPanel() {

@@ -6,7 +6,7 @@ set -euo pipefail
 
 bin=$1
 out=$2
-for tool in Xvfb trayer xdotool dbus-daemon import; do
+for tool in Xvfb trayer xdotool xprop dbus-daemon import; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (scripts/setup installs it)"
         exit 77
@@ -143,6 +143,9 @@ echo "== mini panel: open and drag"
 open_popover
 xdotool key ctrl+m
 until_true 10 has "Tarnwick - mini" 100 400 || fail "the mini panel did not open"
+# On every workspace: the window manager reads this when the panel is first mapped.
+xprop -id "$(window "Tarnwick - mini" 100 400)" _NET_WM_DESKTOP | grep -q '= 4294967295$' ||
+    fail "the mini panel is not on every workspace"
 xdotool key Escape
 until_true 10 hasnt Tarnwick 200 600 || fail "the popover stayed open"
 eval "$(geometry "$(window "Tarnwick - mini" 100 400)")"

@@ -1,4 +1,4 @@
-#include "widget/sticky.h"
+#include "common/sticky.h"
 
 #include <QGuiApplication>
 #include <QWindow>
