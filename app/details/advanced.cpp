@@ -154,9 +154,10 @@ void Advanced::fetchPublicIP(const std::optional<QString>& exit) {
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
-        // Any answer of the server counts, error pages too; a failed connection, a time-out, an oversized
-        // or binary body does not.
-        const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        // Only a successful answer is an address: an error page, a failed connection, a time-out, an
+        // oversized or binary body is not.
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const bool answered = status.isValid() && status.toInt() < 400;
         const bool broken =
             reply->error() != QNetworkReply::NoError && reply->error() < QNetworkReply::ProxyConnectionRefusedError;
         const QByteArray body = broken ? QByteArray() : reply->readAll();

@@ -259,7 +259,8 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("shown");
         QTest::newRow("address with line feed") << 200 << QByteArray("203.0.113.7\n") << u"203.0.113.7\n"_s;
-        QTest::newRow("error page as received") << 503 << QByteArray("Service Unavailable") << u"Service Unavailable"_s;
+        QTest::newRow("error page") << 503 << QByteArray("Service Unavailable") << u"błąd"_s;
+        QTest::newRow("not found page") << 404 << QByteArray("<html>Not Found</html>") << u"błąd"_s;
         QTest::newRow("bad utf-8 replaced") << 200 << QByteArray("a\xff") << u"a\uFFFD"_s;
         QTest::newRow("empty body") << 204 << QByteArray() << QString();
         QTest::newRow("binary body") << 200 << QByteArray("\x01\x00\x02", 3) << u"błąd"_s;

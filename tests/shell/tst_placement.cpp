@@ -37,8 +37,6 @@ private slots:
             << QRect(50, 3000, 260, 180) << Screens{laptop} << std::optional(laptop) << QRect(50, 900 - 180, 260, 180);
         QTest::newRow("above the top") << QRect(50, -500, 260, 180) << Screens{laptop} << std::optional(laptop)
                                        << QRect(50, 25, 260, 180);
-        QTest::newRow("partly off the right edge")
-            << QRect(1300, 100, 260, 180) << Screens{laptop} << std::optional(laptop) << QRect(1180, 100, 260, 180);
         QTest::newRow("taller than the screen")
             << QRect(10, 0, 340, 1200) << Screens{laptop} << std::optional(laptop) << QRect(10, 25, 340, 875);
         QTest::newRow("wider than the screen")

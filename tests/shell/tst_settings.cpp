@@ -128,8 +128,6 @@ private slots:
 
     void showsMonitorHostsAndCancelDiscards() {
         Fixture f = make({u"127.0.0.1"_s, u"::1"_s}, {{u"::1"_s, u"szóstka"_s}});
-        QCOMPARE(f.w->windowTitle(), u"Tarnwick - ustawienia"_s);
-        QCOMPARE(f.w->width(), 480);
         QCOMPARE(f.field(1, u"label"_s)->text(), u"szóstka"_s);
         QCOMPARE(f.field(0, u"label"_s)->text(), QString());
         type(f.field(0, u"host"_s), u"inny"_s);
@@ -260,8 +258,6 @@ private slots:
 
     void aboutWindow() {
         AboutWindow about;
-        QCOMPARE(about.windowTitle(), u"O Tarnwick"_s);
-        QCOMPARE(about.width(), 340);
         QVERIFY(about.findChild<QLabel*>(u"version"_s)->text().startsWith(systemName() + u": "_s));
         QVERIFY(!about.findChild<QLabel*>(u"logo"_s)->pixmap().isNull());
         // The description wraps instead of being cut.

@@ -62,10 +62,8 @@ void TestMiniView::hostTime_data() {
     QTest::addColumn<std::optional<double>>("ms");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("red");
-    QTest::newRow("fast") << std::optional(12.0) << u"12 ms"_s << false;
     QTest::newRow("exactly 200 ms") << std::optional(200.0) << u"200 ms"_s << false;
     QTest::newRow("just above 200 ms") << std::optional(200.1) << u"200 ms"_s << true;
-    QTest::newRow("250 ms") << std::optional(250.0) << u"250 ms"_s << true;
     QTest::newRow("lost") << std::optional<double>() << u"x"_s << true;
 }
 
@@ -97,7 +95,6 @@ void TestMiniView::noHosts() {
     auto s = emptyScenario();
     Host h(*s);
     QVERIFY(h.view.findChildren<QWidget*>(u"miniHost"_s).isEmpty());
-    QCOMPARE(h.view.width(), 260);
     QCOMPARE(h.label(u"miniDown"_s)->text(), u"↓ 52 KB/s"_s);
     QCOMPARE(h.label(u"miniUp"_s)->text(), u"↑ 8 KB/s"_s);
     QCOMPARE(h.label(u"miniPeaks"_s)->text(), u"szczyt ↓ 52 KB/s  ↑ 8 KB/s"_s);

@@ -55,22 +55,6 @@ private slots:
         QDir(QFileInfo(file).path()).removeRecursively();
     }
 
-    void placeholderIsFixed() {
-        const Entry e = Provider().placeholder(noon);
-        QCOMPARE(e.date, noon);
-        QVERIFY(e.snap.has_value());
-        const Snapshot& s = *e.snap;
-        QCOMPARE(s.time, noon);
-        QCOMPARE(s.down, 1'200'000.0);
-        QCOMPARE(s.up, 300'000.0);
-        QCOMPARE(s.hosts.size(), 1);
-        QCOMPARE(s.hosts[0].host, QString());
-        QCOMPARE(s.hosts[0].ms, std::optional(23.0));
-        QVERIFY(!s.exit && !s.hotspot && s.hotspotToday == 0);
-        // A public resolver's IPv4 address, only shown, never contacted.
-        QVERIFY(QRegularExpression(u"^\\d{1,3}(\\.\\d{1,3}){3}$"_s).match(s.hosts[0].name).hasMatch());
-    }
-
     void readsTheFileEveryTime() {
         QVERIFY(!snapshotEntry().snap);
         sample(1).write();

@@ -66,7 +66,7 @@ QPalette light() {
     return p;
 }
 
-// The situations a user meets, for the checks below and for the gallery.
+// The situations a user meets, for the checks below.
 QMap<QString, std::optional<Snapshot>> scenarios() {
     QMap<QString, std::optional<Snapshot>> m;
     Snapshot normal = snapshot({{u"1.1.1.1"_s, u"Cloudflare"_s, 23.4},
@@ -235,34 +235,20 @@ private slots:
             QVERIFY(texts(items, Role::Hotspot).value(0).endsWith(u" dziś"_s));
     }
 
-    // Renders every scenario in both families, light and dark. With TARNWICK_WIDGET_GALLERY set to a folder
-    // the images are kept there for review.
-    void gallery_data() {
-        QTest::addColumn<Family>("family");
-        QTest::addColumn<std::optional<Snapshot>>("snap");
-        QTest::addColumn<bool>("isDark");
+    // Every scenario renders in both families, light and dark, with see-through rounded corners and the
+    // palette's window colour at the middle of the edges.
+    void renders() {
         const auto all = scenarios();
-        for (auto it = all.cbegin(); it != all.cend(); ++it)
-            for (const bool isDark : {false, true})
-                for (const Family f : {Family::Small, Family::Medium})
-                    QTest::addRow("%s-%s-%s", f == Family::Small ? "small" : "medium", qPrintable(it.key()),
-                                  isDark ? "dark" : "light")
-                        << f << it.value() << isDark;
-    }
-    void gallery() {
-        QFETCH(Family, family);
-        QFETCH(std::optional<Snapshot>, snap);
-        QFETCH(bool, isDark);
-        const QPalette p = isDark ? dark() : light();
-        const QImage image = WidgetView{family, {noon, snap}}.render(p, noon, 2);
-        QCOMPARE(image.size(), (familySize(family) * 2).toSize());
-        // Rounded: the corners are see-through, the middle of the edges is the palette's window colour.
-        QCOMPARE(qAlpha(image.pixel(1, 1)), 0);
-        QCOMPARE(qAlpha(image.pixel(image.width() - 2, image.height() - 2)), 0);
-        QCOMPARE(image.pixelColor(image.width() / 2, 8), p.color(QPalette::Window));
-        if (const QString dir = qEnvironmentVariable("TARNWICK_WIDGET_GALLERY"); !dir.isEmpty()) {
-            QVERIFY(QDir().mkpath(dir));
-            QVERIFY(image.save(dir + u'/' + QString::fromLatin1(QTest::currentDataTag()) + u".png"_s));
+        for (auto it = all.cbegin(); it != all.cend(); ++it) {
+            for (const QPalette& p : {light(), dark()}) {
+                for (const Family family : {Family::Small, Family::Medium}) {
+                    const QImage image = WidgetView{family, {noon, it.value()}}.render(p, noon, 2);
+                    QCOMPARE(image.size(), (familySize(family) * 2).toSize());
+                    QCOMPARE(qAlpha(image.pixel(1, 1)), 0);
+                    QCOMPARE(qAlpha(image.pixel(image.width() - 2, image.height() - 2)), 0);
+                    QCOMPARE(image.pixelColor(image.width() / 2, 8), p.color(QPalette::Window));
+                }
+            }
         }
     }
 };
