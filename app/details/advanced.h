@@ -66,7 +66,7 @@ public:
     const QMap<QString, QString>& curMAC() const { return curMAC_; }
     // Device → hardware port name.
     const QMap<QString, QString>& ifType() const { return ifType_; }
-    // "…" while a lookup runs, then the body as received or "błąd".
+    // "…" while a lookup runs, then the body of a successful answer as received, or "błąd".
     const std::optional<QString>& publicIP() const { return publicIP_; }
     // The exit node in force when the last lookup started.
     const std::optional<QString>& publicIPExit() const { return publicIPExit_; }
