@@ -6,6 +6,8 @@
 #include "support/fake_network.h"
 #include "support/temp_home.h"
 
+#include "figures.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 #include <algorithm>
@@ -14,37 +16,9 @@
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
+using namespace bench;
+
 namespace {
-
-using Micro = std::chrono::duration<double, std::micro>;
-
-struct Figures {
-    double median, p99, max;
-};
-
-Figures figures(std::vector<double> us) {
-    std::sort(us.begin(), us.end());
-    return {us[us.size() / 2], us[us.size() * 99 / 100], us.back()};
-}
-
-template <typename F> Figures time(int runs, F&& f) {
-    std::vector<double> us;
-    us.reserve(runs);
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        us.push_back(Micro(std::chrono::steady_clock::now() - start).count());
-    }
-    return figures(std::move(us));
-}
-
-void print(QTextStream& out, const QString& what, const Figures& f) {
-    out << what.leftJustified(52)
-        << u"median %1 µs   p99 %2 µs   max %3 µs"_s.arg(f.median, 0, 'f', 2)
-               .arg(f.p99, 0, 'f', 2)
-               .arg(f.max, 0, 'f', 2)
-        << Qt::endl;
-}
 
 platform::Interfaces desktop(quint64 n) {
     platform::Interfaces i;

@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "support/fake_clock.h"
 
+#include "figures.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QHostAddress>
@@ -26,27 +28,9 @@
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
+using namespace bench;
+
 namespace {
-
-using Micro = std::chrono::duration<double, std::micro>;
-
-struct Figures {
-    double median, p99, max;
-};
-
-Figures figures(std::vector<double> us) {
-    std::sort(us.begin(), us.end());
-    return {us[us.size() / 2], us[us.size() * 99 / 100], us.back()};
-}
-
-void print(QTextStream& out, const QString& what, const Figures& f, const QString& unit = u"µs"_s) {
-    out << what.leftJustified(56)
-        << u"median %1 %4   p99 %2 %4   max %3 %4"_s.arg(f.median, 0, 'f', 2)
-               .arg(f.p99, 0, 'f', 2)
-               .arg(f.max, 0, 'f', 2)
-               .arg(unit)
-        << Qt::endl;
-}
 
 double threadCpuMs() {
     timespec t{};

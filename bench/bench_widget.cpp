@@ -3,6 +3,8 @@
 #include "widget/provider.h"
 #include "widget/widget_view.h"
 
+#include "figures.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -14,33 +16,9 @@
 
 using namespace Qt::StringLiterals;
 
+using namespace bench;
+
 namespace {
-
-using Micro = std::chrono::duration<double, std::micro>;
-
-struct Figures {
-    double median, p99, max;
-};
-
-template <typename F> Figures time(int runs, F&& f) {
-    std::vector<double> us;
-    us.reserve(size_t(runs));
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        us.push_back(Micro(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(us.begin(), us.end());
-    return {us[us.size() / 2], us[us.size() * 99 / 100], us.back()};
-}
-
-void print(QTextStream& out, const QString& what, const Figures& f) {
-    out << what.leftJustified(44)
-        << u"median %1 µs   p99 %2 µs   max %3 µs"_s.arg(f.median, 0, 'f', 1)
-               .arg(f.p99, 0, 'f', 1)
-               .arg(f.max, 0, 'f', 1)
-        << Qt::endl;
-}
 
 Snapshot busy() {
     Snapshot s;
