@@ -85,7 +85,7 @@ done
 {
     read -r address
     read -r buspid
-} < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+} < <(dbus-daemon --config-file="$(dirname "$0")/../support/private-bus.conf" --fork --print-address=1 --print-pid=1)
 pids+=("$buspid")
 export DBUS_SESSION_BUS_ADDRESS=$address
 

@@ -8,8 +8,9 @@ const QString connectionName = QStringLiteral("test-notification-service");
 } // namespace
 
 SessionBus::SessionBus() {
-    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                  QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+    daemon_.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--config-file=" TARNWICK_TEST_BUS_CONFIG), QStringLiteral("--nofork"),
+                   QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
     if (!daemon_.waitForStarted(5000) || !daemon_.waitForReadyRead(5000))
         return;
     address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
