@@ -13,11 +13,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const Options o = parseOptions(arguments);
+    if (!o.error.isEmpty())
+        return refuse(help(), o.error);
+    // Every argument was ours: Qt gets the program name only.
+    argc = 1;
     QTextStream out(stdout);
-    if (!o.error.isEmpty()) {
-        QTextStream(stderr) << o.error << Qt::endl;
-        return 2;
-    }
     switch (o.mode) {
     case Options::Mode::SnapshotTest:
         snapshotTest(out);
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
             out << "unregistered" << Qt::endl;
         return 0;
     case Options::Mode::Help:
-        out << usage();
+        out << helpText(help());
         return 0;
     case Options::Mode::Version:
         out << "Tarnwick " << version() << " b" << build() << Qt::endl;

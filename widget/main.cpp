@@ -38,7 +38,7 @@ int render(const Options& o, int argc, char** argv) {
     else
         provider.getSnapshot(now(), [&](const Entry& e) { view.e = e; });
     if (!view.render(QGuiApplication::palette(), now()).save(o.file, "PNG")) {
-        std::fprintf(stderr, "tarnwick-widget: cannot write %s\n", qPrintable(o.file));
+        std::fprintf(stderr, "tarnwick-widget: nie można zapisać %s\n", qPrintable(o.file));
         return 1;
     }
     return 0;
@@ -65,12 +65,14 @@ int show(const Options& o, int argc, char** argv) {
 
 int main(int argc, char** argv) {
     const Options o = parseOptions(arguments(argc, argv));
+    if (!o.error.isEmpty())
+        return refuse(help(), o.error);
+    // Every argument was ours: Qt gets the program name only.
+    argc = 1;
     switch (o.mode) {
     case Options::Mode::Help:
-        if (!o.error.isEmpty())
-            std::fprintf(stderr, "tarnwick-widget: %s\n", qPrintable(o.error));
-        std::fputs(usage, o.error.isEmpty() ? stdout : stderr);
-        return o.error.isEmpty() ? 0 : 2;
+        std::fputs(helpText(help()).toUtf8().constData(), stdout);
+        return 0;
     case Options::Mode::Render:
         return render(o, argc, argv);
     case Options::Mode::Status:

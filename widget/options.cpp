@@ -1,69 +1,69 @@
 #include "widget/options.h"
 
-using namespace Qt::StringLiterals;
+#include "common/container.h"
 
-const char* const usage = "Usage:\n"
-                          "  tarnwick-widget [--size small|medium]   show the widget on the desktop\n"
-                          "  tarnwick-widget --render small|medium FILE.png [--placeholder]\n"
-                          "                                          draw the widget once into a PNG file\n"
-                          "  tarnwick-widget --status                print one line of JSON for a status bar\n";
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// Help, with the reason when the command line was not understood.
-Options help(const QString& why) {
+Options refused(const QString& why) {
     Options o;
-    o.mode = Options::Mode::Help;
     o.error = why;
     return o;
 }
 
 } // namespace
 
+const Help& help() {
+    static const Help h{
+        u"tarnwick-widget"_s,
+        u"Ping i prędkość łącza."_s,
+        {
+            {u"--size"_s, u"small|medium"_s, u"widżet na pulpicie w tym rozmiarze (bez opcji: small)"_s},
+            {u"--render"_s, u"small|medium PLIK.png"_s, u"rysuje widżet raz do pliku PNG"_s},
+            {u"--placeholder"_s, {}, u"z --render: przykładowe liczby zamiast zapisanych"_s},
+            {u"--status"_s, {}, u"jedna linia JSON dla paska stanu (waybar, polybar, i3blocks)"_s},
+            {u"--help"_s, {}, u"ta pomoc"_s},
+        },
+        {
+            {u"~/.local/share/"_s + QLatin1StringView(appGroupId) + u"/snapshot.json"_s,
+             u"wyniki zapisane przez program tarnwick (tylko odczyt)"_s},
+            {u"~/.config/Tarnwick/Widget.conf"_s, u"miejsce widżetu na pulpicie"_s},
+        },
+        {{0, u"zakończony"_s}, {1, u"--render nie mógł zapisać pliku"_s}},
+    };
+    return h;
+}
+
 Options parseOptions(const QStringList& args) {
+    const CommandLine c = readCommandLine(args, help().switches);
+    if (!c.error.isEmpty())
+        return refused(c.error);
     Options o;
-    bool sized = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        QString arg = args[i];
-        std::optional<QString> inlineValue;
-        if (const qsizetype eq = arg.indexOf(u'='); arg.startsWith("--"_L1) && eq > 0) {
-            inlineValue = arg.mid(eq + 1);
-            arg.truncate(eq);
-        }
-        const auto value = [&]() -> std::optional<QString> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 < args.size())
-                return args[++i];
-            return std::nullopt;
-        };
-        if (arg == "--help"_L1 || arg == "-h"_L1)
-            return help(QString());
-        if (arg == "--status"_L1) {
-            o.mode = Options::Mode::Status;
-        } else if (arg == "--placeholder"_L1) {
-            o.placeholder = true;
-        } else if (arg == "--size"_L1 || arg == "--render"_L1) {
-            const auto name = value();
-            const auto family = name ? familyNamed(*name) : std::nullopt;
-            if (!family)
-                return help(arg + u" needs small or medium"_s);
-            o.family = *family;
-            if (arg == "--render"_L1) {
-                if (i + 1 >= args.size() || args[i + 1].startsWith(u'-'))
-                    return help(u"--render needs the PNG file to write"_s);
-                o.file = args[++i];
-                o.mode = Options::Mode::Render;
-            } else {
-                sized = true;
-            }
-        } else if (arg.startsWith("--"_L1)) {
-            return help(u"unknown option "_s + arg);
-        }
+    if (c.has(u"--help"_s)) {
+        o.mode = Options::Mode::Help;
+        return o;
     }
-    if (o.placeholder && o.mode != Options::Mode::Render)
-        return help(u"--placeholder belongs to --render"_s);
-    if (sized && o.mode != Options::Mode::Show)
-        return help(u"--size is for the desktop widget; --render names its own size"_s);
+    if (c.has(u"--status"_s) && c.has(u"--render"_s))
+        return refused(u"--status nie idzie w parze z --render"_s);
+    if (c.has(u"--size"_s) && c.has(u"--render"_s))
+        return refused(u"--size nie idzie w parze z --render (--render ma własny rozmiar)"_s);
+    if (c.has(u"--placeholder"_s) && !c.has(u"--render"_s))
+        return refused(u"--placeholder działa tylko z --render"_s);
+    for (const QString& name : {u"--size"_s, u"small|medium"_s, u"--render"_s}) {
+        if (!c.has(name))
+            continue;
+        const auto family = familyNamed(c.value(name));
+        if (!family)
+            return refused(u"nieznany rozmiar: "_s + name + u' ' + c.value(name) + u" (small albo medium)"_s);
+        o.family = *family;
+    }
+    if (c.has(u"--render"_s)) {
+        o.mode = Options::Mode::Render;
+        o.file = c.given.value(u"--render"_s).value(1);
+        o.placeholder = c.has(u"--placeholder"_s);
+    } else if (c.has(u"--status"_s)) {
+        o.mode = Options::Mode::Status;
+    }
     return o;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/command_line.h"
 #include "widget/widget_view.h"
 
 #include <QString>
@@ -14,11 +15,12 @@ struct Options {
     QString file;
     // Render the sample figures instead of the snapshot file.
     bool placeholder = false;
-    // Why the command line was not understood; empty when it was.
+    // Why the command line was refused; empty when it was understood.
     QString error;
 };
 
-// Reads the arguments after the program name. Single-dash arguments belong to Qt and are left alone.
+// Reads the arguments after the program name.
 Options parseOptions(const QStringList& args);
 
-extern const char* const usage;
+// The switches, files and exit codes --help describes.
+const Help& help();

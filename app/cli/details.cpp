@@ -15,11 +15,9 @@ namespace {
 // Long enough for two process samples and a slow reading, even when a tool is slow to answer.
 constexpr std::chrono::seconds giveUp{20};
 
+// A row's symbol is left out: every classified row already names its class in the label ("eth0 · LAN").
 QString rowLine(const DetailRow& row, qsizetype width) {
-    QString line = u"  "_s + row.k.leftJustified(width) + u"  "_s + row.v;
-    if (row.symbol)
-        line += u"  ["_s + *row.symbol + u']';
-    return line;
+    return u"  "_s + row.k.leftJustified(width) + u"  "_s + row.v;
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include <optional>
 
 // The advanced view's cards as text: each title on its own line, then one indented line per row with the
-// label, the value and the row's symbol in brackets; the public-IP line closes the "Adresy" card.
+// label and the value; the public-IP line closes the "Adresy" card.
 QString detailsText(const DetailFacts& f);
 
 // Collects the details for two process samples, prints them and returns the exit status.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/command_line.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -11,12 +13,12 @@ struct Options {
     Mode mode = Mode::Start;
     // Hosts for this run only.
     std::optional<QStringList> hosts;
-    // Set when a switch of ours is malformed.
+    // Why the command line was refused; empty when it was understood.
     QString error;
 };
 
-// Reads the arguments after the program name. Unknown arguments belong to the toolkit and are ignored.
+// Reads the arguments after the program name.
 Options parseOptions(const QStringList& arguments);
 
-// The text of --help.
-QString usage();
+// The switches, files and exit codes --help describes.
+const Help& help();

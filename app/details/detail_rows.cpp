@@ -27,16 +27,23 @@ bool isPrivateMAC(const QString& mac) {
 }
 
 QList<DetailRow> tailscaleRows(const Tailnet& t) {
-    QString state = t.state;
-    if (!t.tailnet.isEmpty())
-        state += u" · "_s + t.tailnet;
-    state += u" · "_s + t.host;
+    QList<DetailRow> rows;
+    // Older clients report no state ("?") and a status may lack the tailnet or the host: only what is known
+    // is shown, and no row when nothing is.
+    QStringList parts;
+    for (const QString& part : {t.state == u"?" ? QString() : t.state, t.tailnet, t.host}) {
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    if (!parts.isEmpty())
+        rows.append({u"Tailscale"_s, parts.join(u" · "_s), u"point.3.connected.trianglepath.dotted"_s});
     QString exit = u"brak - ruch bezpośrednio"_s;
     if (t.exitName) {
         exit = *t.exitName + (t.exitDirect ? u" (direct)"_s : u" (DERP "_s + t.exitRelay + u')') + u" · "_s +
                ms(t.exitPing);
     }
-    return {{u"Tailscale"_s, state, u"point.3.connected.trianglepath.dotted"_s}, {u"Exit node"_s, exit, {}}};
+    rows.append({u"Exit node"_s, exit, {}});
+    return rows;
 }
 
 QList<DetailRow> macRows(const DetailFacts& f) {

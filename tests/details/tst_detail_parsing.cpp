@@ -291,6 +291,11 @@ private slots:
         QCOMPARE(rows[1].v, u"brak - ruch bezpośrednio"_s);
         f.tailnet = running(u"nl-exit"_s, u"203.0.113.7:41641"_s);
         QCOMPARE(addressRows(f)[1].v, u"nl-exit (direct) · 23 ms"_s);
+        // An older client reports no state: only what is known is shown, and no row when nothing is.
+        f.tailnet->state = u"?"_s;
+        QCOMPARE(addressRows(f)[0].v, u"ania@example.com · laptop"_s);
+        f.tailnet->tailnet = f.tailnet->host = QString();
+        QCOMPARE(addressRows(f)[0].k, u"Exit node"_s);
     }
 
     void publicIPLine() {
@@ -322,13 +327,15 @@ private slots:
     void terminalText() {
         DetailFacts f;
         f.ifaces = {{u"eth0"_s, 1'200'000, 35'000}};
-        f.addrs = {{u"eth0 192.168.1.20"_s, u"192.168.1.20"_s}};
+        f.addrs = {{u"eth0 192.168.1.20"_s, u"192.168.1.20"_s},
+                   {u"tailscale0 100.101.102.103"_s, u"100.101.102.103"_s}};
+        f.tailnet = running(std::nullopt, QString());
         f.wifi = {{u"Wi-Fi"_s, u"brak"_s}};
         f.net = {{u"Router"_s, u"192.168.1.1"_s}, {u"DNS"_s, u"192.168.1.1"_s}};
         f.peakDown = 2'500'000;
         const QString text = detailsText(f);
         QCOMPARE(text, u"Interfejsy\n"
-                       u"  eth0 · LAN  ↓ 1.2 MB/s  ↑ 35 KB/s  [house]\n"
+                       u"  eth0 · LAN  ↓ 1.2 MB/s  ↑ 35 KB/s\n"
                        u"\n"
                        u"Szczyt (5 min)\n"
                        u"  ↓ pobieranie  2.5 MB/s\n"
@@ -341,10 +348,13 @@ private slots:
                        u"  Wi-Fi  brak\n"
                        u"\n"
                        u"Adresy\n"
-                       u"  Router        192.168.1.1\n"
-                       u"  DNS           192.168.1.1\n"
-                       u"  eth0 · LAN    192.168.1.20  [house]\n"
-                       u"  Publiczny IP  Sprawdź\n"
+                       u"  Router                  192.168.1.1\n"
+                       u"  DNS                     192.168.1.1\n"
+                       u"  Tailscale               Running · ania@example.com · laptop\n"
+                       u"  Exit node               brak - ruch bezpośrednio\n"
+                       u"  eth0 · LAN              192.168.1.20\n"
+                       u"  tailscale0 · Tailscale  100.101.102.103\n"
+                       u"  Publiczny IP            Sprawdź\n"
                        u"\n"_s);
     }
 };
