@@ -50,7 +50,7 @@ Options parseOptions(const QStringList& args) {
         return refused(u"--size nie idzie w parze z --render (--render ma własny rozmiar)"_s);
     if (c.has(u"--placeholder"_s) && !c.has(u"--render"_s))
         return refused(u"--placeholder działa tylko z --render"_s);
-    for (const QString& name : {u"--size"_s, u"small|medium"_s, u"--render"_s}) {
+    for (const QString& name : {u"--size"_s, u"--render"_s}) {
         if (!c.has(name))
             continue;
         const auto family = familyNamed(c.value(name));
