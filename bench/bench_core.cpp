@@ -1,5 +1,6 @@
 // Times the work the program does on its own thread every refresh, without child processes.
 #include "core/globals.h"
+#include "core/history_store.h"
 #include "core/monitor.h"
 #include "core/stats.h"
 #include "support/fake_clock.h"
@@ -9,6 +10,7 @@
 #include "figures.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 #include <algorithm>
 #include <chrono>
@@ -53,6 +55,33 @@ std::unique_ptr<Monitor> monitor(FakeClock& clock, std::unique_ptr<platform::Net
     return m;
 }
 
+// Seven days of three hosts written a minute at a time, as the program's writer thread does; prints the time
+// of one minute's write and the size of the database.
+void historyWrites(QTextStream& out, const TempHome& home) {
+    const QString file = home.data() + u"/Tarnwick/bench-history.sqlite"_s;
+    const QStringList hosts{u"1.1.1.1"_s, u"laptop.lan"_s, u"serwer.lan"_s};
+    Timestamp t = FakeClock::at(2026, 3, 1, 0, 0, 0);
+    std::vector<double> us;
+    {
+        HistoryStore store(file, HistoryStore::Mode::Write);
+        for (int minute = 0; minute < 7 * 24 * 60; ++minute, t += 1min) {
+            QList<MinuteRow> rows;
+            for (qsizetype h = 0; h < hosts.size(); ++h) {
+                const double base = 8.0 + 11.0 * double(h) + (minute % 97) * 0.137;
+                rows.append({hosts[h], t, 30, minute % 53 == 0 ? 2 : 0, base * 0.8, base, base * 1.9 + (minute % 13)});
+            }
+            const QList<Outage> outages =
+                minute % 720 == 0 ? QList<Outage>{{hosts[0], u"DNS"_s, t, t + 20s, false, 10, u"Wi-Fi Dom"_s}}
+                                  : QList<Outage>{};
+            const auto start = std::chrono::steady_clock::now();
+            store.write(rows, outages, ago(t, History::keep));
+            us.push_back(Micro(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    print(out, u"history: one minute's write, 3 hosts"_s, figures(std::move(us)));
+    out << "  (database after 7 days of 3 hosts: " << QFileInfo(file).size() << " bytes)" << Qt::endl;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +115,7 @@ int main(int argc, char** argv) {
                   m->refresh();
               }));
     }
+    historyWrites(out, home);
     {
         auto net = platform::systemNetwork();
         platform::Interfaces i;

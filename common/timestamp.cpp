@@ -20,3 +20,8 @@ double referenceSeconds(Timestamp t) {
 Timestamp fromReferenceSeconds(double seconds) {
     return Timestamp{referenceDate} + std::chrono::duration_cast<Timestamp::duration>(Seconds{seconds});
 }
+
+QDateTime localTime(Timestamp t) {
+    return QDateTime::fromMSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count());
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <chrono>
 
 // Wall-clock instants and spans of seconds, shared by the application and the widget.
@@ -15,3 +16,6 @@ Seconds between(Timestamp from, Timestamp to);
 // The snapshot file counts time from 2001-01-01 00:00:00 UTC.
 double referenceSeconds(Timestamp t);
 Timestamp fromReferenceSeconds(double seconds);
+
+// The instant in the local time zone.
+QDateTime localTime(Timestamp t);

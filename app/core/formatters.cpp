@@ -1,5 +1,6 @@
 #include "core/formatters.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -17,4 +18,13 @@ QString ms(std::optional<double> v) {
     if (!v)
         return u"x"_s;
     return QString::number(std::round(*v), 'f', 0) + u" ms"_s;
+}
+
+QString duration(Seconds span) {
+    const auto s = std::max<long long>(std::llround(span.count()), 0);
+    if (s < 60)
+        return QString::number(s) + u" s"_s;
+    if (s < 3600)
+        return QString::number(s / 60) + u" min "_s + QString::number(s % 60) + u" s"_s;
+    return QString::number(s / 3600) + u" h "_s + QString::number(s % 3600 / 60) + u" min"_s;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/timestamp.h"
+
 #include <QString>
 #include <optional>
 
@@ -8,3 +10,6 @@ QString rate(double bytesPerSecond);
 
 // A round-trip time as whole milliseconds ("13 ms"), or "x" when there was no answer.
 QString ms(std::optional<double> milliseconds);
+
+// A span in whole seconds as "14 s", "2 min 14 s" or "3 h 5 min".
+QString duration(Seconds span);

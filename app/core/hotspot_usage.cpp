@@ -2,8 +2,8 @@
 
 #include "core/counters.h"
 #include "core/hotspot_address.h"
+#include "core/set_aside.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -66,20 +66,7 @@ void HotspotUsage::load() {
     if (loaded)
         state_ = *loaded;
     else
-        setAside();
-}
-
-void HotspotUsage::setAside() {
-    // Keep a damaged file for the user instead of silently overwriting the totals it may still hold.
-    const QFileInfo info(file_);
-    const QString stamp = QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
-    const auto name = [&](const QString& suffix) {
-        return info.path() + u'/' + info.completeBaseName() + u".damaged-"_s + stamp + suffix + u".json"_s;
-    };
-    QString target = name({});
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = name(u'-' + QString::number(n));
-    writable_ = QFile::rename(file_, target);
+        writable_ = setAside(file_).has_value();
 }
 
 void HotspotUsage::update(const platform::Interfaces& now) {
@@ -108,9 +95,7 @@ void HotspotUsage::update(const platform::Interfaces& now) {
 }
 
 bool HotspotUsage::rollover() {
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(
-        std::chrono::duration_cast<std::chrono::milliseconds>(clock_.now().time_since_epoch()).count());
-    const QString day = local.toString(u"yyyy-MM-dd"_s);
+    const QString day = localTime(clock_.now()).toString(u"yyyy-MM-dd"_s);
     const QString month = day.left(7);
     bool rolled = false;
     if (state_.day != day) {

@@ -54,7 +54,6 @@ private:
     };
 
     void load();
-    void setAside();
     bool rollover();
     void add(quint64 bytes);
 

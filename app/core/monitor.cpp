@@ -2,7 +2,9 @@
 
 #include "common/snapshot.h"
 #include "core/globals.h"
+#include "core/metrics.h"
 #include "core/network_name.h"
+#include "core/outage_alerts.h"
 #include "core/ping.h"
 #include "details/advanced.h"
 
@@ -15,6 +17,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr Seconds snapshotEvery{30.0};
+constexpr Seconds metricsEvery{30.0};
 constexpr Seconds tailnetEvery{10.0};
 constexpr qsizetype maxEvents = 5;
 
@@ -23,6 +26,12 @@ HotspotUsage::Deps usageDeps(Monitor::Deps& d) {
     u.clock = d.clock;
     u.prefs = d.prefs;
     return u;
+}
+
+History::Deps historyDeps(Monitor::Deps& d) {
+    History::Deps h = std::move(d.history);
+    h.clock = d.clock;
+    return h;
 }
 
 } // namespace
@@ -45,7 +54,11 @@ Monitor::Monitor(Deps d, QObject* parent)
     , updated_(clock_.now())
     , snapAt_(updated_)
     , adv_(new Advanced(clock_, this))
-    , usage_(new HotspotUsage(usageDeps(d), this)) {}
+    , usage_(new HotspotUsage(usageDeps(d), this))
+    , long_(new History(historyDeps(d), this))
+    , metrics_(d.metrics ? *d.metrics : prefs_.metricsFile()) {
+    new OutageAlerts(*long_, prefs_, std::move(d.notify), this);
+}
 
 void Monitor::start() {
     if (timer_)
@@ -59,20 +72,25 @@ void Monitor::start() {
 
 void Monitor::refresh() {
     const Timestamp now = clock_.now();
-    const platform::Interfaces interfaces = net_->interfaces();
-    measure(interfaces, now);
+    long_->refresh();
+    interfaces_ = net_->interfaces();
+    measure(interfaces_, now);
     if (advancedActive && advancedActive())
-        adv_->update(interfaces);
-    usage_->update(interfaces);
+        adv_->update(interfaces_);
+    usage_->update(interfaces_);
     if (between(snapAt_, now) > snapshotEvery) {
         snapAt_ = now;
         writeSnapshot();
+    }
+    if (!metrics_.isEmpty() && (!metricsAt_ || between(*metricsAt_, now) >= metricsEvery)) {
+        metricsAt_ = now;
+        writeMetrics(metrics_, metricsText(*this));
     }
     if (!tsBusy_ && (!tsAt_ || between(*tsAt_, now) > tailnetEvery)) {
         tsAt_ = now;
         requestTailnet();
     }
-    rename(networkName(interfaces.ipv4, net_->link(interfaces)), now);
+    rename(networkName(interfaces_.ipv4, net_->link(interfaces_)), now);
     for (const QString& host : std::as_const(hosts_))
         ping_(host, this, [this, host](std::optional<double> ms) { record(host, ms); });
     emit changed();
@@ -149,6 +167,7 @@ void Monitor::rename(const QString& network, Timestamp t) {
     if (network_ != u"-"_s) {
         const Stats before = stats(hosts_.value(0), statsSeconds);
         detail = u"przed zmiana sr. "_s + QString::number(std::llround(before.avg)) + u" ms"_s;
+        long_->networkChanged();
     }
     events_.prepend({QUuid::createUuid(), t, network, detail});
     if (events_.size() > maxEvents)
@@ -162,6 +181,7 @@ void Monitor::record(const QString& host, std::optional<double> ms) {
     samples.append({now, ms});
     const Timestamp cutoff = ago(now, historySeconds);
     samples.removeIf([cutoff](const Sample& s) { return s.time < cutoff; });
+    long_->add(host, name(host), network_, samples.last());
     updated_ = now;
     notify();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/clock.h"
+#include "core/history.h"
 #include "core/hotspot_usage.h"
 #include "core/preferences.h"
 #include "core/sample.h"
@@ -44,6 +45,11 @@ public:
         TailnetProbe tailnet;
         Preferences prefs;
         HotspotUsage::Deps usage;
+        History::Deps history;
+        // Shows the outage notifications.
+        std::function<void(const platform::Notification&)> notify = platform::notify;
+        // Where the figures for a monitoring system go, for this run; otherwise the stored setting.
+        std::optional<QString> metrics;
         // Hosts for this run only; nothing is stored.
         std::optional<QStringList> hosts;
     };
@@ -66,10 +72,15 @@ public:
     const std::optional<Tailnet>& tailnet() const { return tailnet_; }
     Advanced& adv() const { return *adv_; }
     HotspotUsage& usage() const { return *usage_; }
+    // Minutes and outages of the last days.
+    History& longHistory() const { return *long_; }
+    // The latest reading of the interfaces.
+    const platform::Interfaces& interfaces() const { return interfaces_; }
 
     // Refreshes every tick from now on.
     void start();
-    // One sampling cycle: rates, details, hotspot counting, widget snapshot, Tailscale, network name, pings.
+    // One sampling cycle: rates, details, hotspot counting, widget snapshot, metrics, Tailscale, network name,
+    // pings.
     void refresh();
     // Stores a new host list (the default hosts when empty) with its labels, then refreshes.
     void setHosts(const QStringList& hosts, const QMap<QString, QString>& labels);
@@ -129,6 +140,10 @@ private:
     Timestamp snapAt_;
     Advanced* adv_;
     HotspotUsage* usage_;
+    History* long_;
+    QString metrics_;
+    std::optional<Timestamp> metricsAt_;
+    platform::Interfaces interfaces_;
     QList<Rate> rates_;
     std::optional<Totals> lastBytes_;
     QTimer* timer_ = nullptr;

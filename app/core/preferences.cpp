@@ -119,6 +119,23 @@ void Preferences::setHotspotLimitGB(double gb) {
     set("hotspotLimitGB", gb);
 }
 
+bool Preferences::outageAlerts() const {
+    return flag("outageAlerts");
+}
+
+void Preferences::setOutageAlerts(bool on) {
+    set("outageAlerts", on);
+}
+
+QString Preferences::metricsFile() const {
+    const QVariant v = s_->value(u"metricsFile"_s);
+    return v.typeId() == QMetaType::QString ? v.toString() : QString();
+}
+
+void Preferences::setMetricsFile(const QString& file) {
+    set("metricsFile", file);
+}
+
 double Preferences::panelExpand() const {
     return number("panelExpand");
 }

@@ -41,6 +41,12 @@ public:
     // Monthly hotspot limit in GB; 0 is no limit.
     double hotspotLimitGB() const;
     void setHotspotLimitGB(double gb);
+    // Desktop notifications when a host stops and starts answering.
+    bool outageAlerts() const;
+    void setOutageAlerts(bool on);
+    // Where the figures for a monitoring system go; empty when nowhere.
+    QString metricsFile() const;
+    void setMetricsFile(const QString& file);
     double panelExpand() const;
     void setPanelExpand(double points);
     std::optional<QRect> frame(Frame which) const;

@@ -179,6 +179,7 @@ void App::launch() {
     mini();
     pinnedPanel();
     connect(wake_, &Wake::woke, this, &App::fixWindows);
+    connect(wake_, &Wake::woke, &m_->longHistory(), &History::woke);
     watchScreens();
     QTimer::singleShot(1000, this, &App::fixWindows);
     // The main panel brings its own refresh and quit keys; the mini panel gets them here.

@@ -41,6 +41,20 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(ms(value), text);
     }
+
+    void durationText_data() {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("seconds, rounded") << 59.4 << u"59 s"_s;
+        QTest::newRow("a minute, rounded up") << 59.5 << u"1 min 0 s"_s;
+        QTest::newRow("minutes and seconds") << 134.0 << u"2 min 14 s"_s;
+        QTest::newRow("hours and minutes") << 3.0 * 3600 + 5 * 60 + 59 << u"3 h 5 min"_s;
+    }
+    void durationText() {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(duration(Seconds(seconds)), text);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFormatters)

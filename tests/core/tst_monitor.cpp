@@ -59,7 +59,7 @@ class TestMonitor : public QObject {
     int files = 0;
 
     std::unique_ptr<Monitor> make(std::optional<QStringList> hosts = QStringList{u"a"_s, u"b"_s},
-                                  const QString& prefs = {}) {
+                                  const QString& prefs = {}, std::optional<QString> metrics = std::nullopt) {
         Monitor::Deps d;
         d.clock = &clock;
         d.network = std::make_unique<FakeNetwork>(net);
@@ -71,6 +71,9 @@ class TestMonitor : public QObject {
         d.prefs = Preferences(prefs.isEmpty() ? home.config() + u"/prefs-%1.conf"_s.arg(++files) : prefs);
         d.usage.file = home.data() + u"/usage-%1.json"_s.arg(files);
         d.usage.notify = [](const platform::Notification&) {};
+        d.history.file.clear();
+        d.notify = [](const platform::Notification&) {};
+        d.metrics = std::move(metrics);
         d.hosts = std::move(hosts);
         return std::make_unique<Monitor>(std::move(d));
     }
@@ -299,6 +302,44 @@ private slots:
         step(*m, 0.1s);
         s = Snapshot::read();
         QVERIFY(s && !s->exit);
+    }
+
+    void metricsEveryThirtySecondsPassPromtool() {
+        const QString file = home.data() + u"/textfile/tarnwick.prom"_s;
+        auto m = make(QStringList{u"a"_s, u"b \"2\"\\"_s}, {}, file);
+        m->refresh();
+        QVERIFY(QFile::exists(file));
+        const auto answer = [&] {
+            for (const auto& [host, done] : std::exchange(pending.pings, {}))
+                done(host == u"a"_s ? std::optional(12.5) : std::nullopt);
+        };
+        for (int i = 0; i < 14; ++i) {
+            answer();
+            QFile::remove(file);
+            step(*m);
+        }
+        QVERIFY(!QFile::exists(file));
+        answer();
+        step(*m);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        // The second host has not answered once: one outage, and it is down.
+        // {host="b \"2\"\\",name="b \"2\"\\"}: quotes and backslashes escaped
+        const QString b = u"{host=\"b \\\"2\\\"\\\\\",name=\"b \\\"2\\\"\\\\\"}"_s;
+        for (const QString& line : {u"tarnwick_host_up{host=\"a\",name=\"a\"} 1"_s, u"tarnwick_host_up"_s + b + u" 0"_s,
+                                    u"tarnwick_host_outages_total"_s + b + u" 1"_s,
+                                    u"tarnwick_ping_rtt_seconds{host=\"a\",name=\"a\"} 0.0125"_s,
+                                    u"tarnwick_network_receive_bytes_total{interface=\"eth0\"} 1000"_s})
+            QVERIFY2(text.contains(line + u'\n'), qPrintable(line));
+        const QString promtool = QStandardPaths::findExecutable(u"promtool"_s);
+        if (promtool.isEmpty())
+            QSKIP("promtool is not installed (scripts/setup installs it)");
+        QProcess check;
+        check.setStandardInputFile(file);
+        check.start(promtool, {u"check"_s, u"metrics"_s});
+        QVERIFY(check.waitForFinished(20000));
+        QVERIFY2(check.exitCode() == 0, check.readAllStandardError().constData());
     }
 
     void tailscaleAtMostEveryTenSecondsOneAtATime() {

@@ -18,6 +18,7 @@ Monitor::Deps deps(const Clock& clock, std::shared_ptr<NetworkState> net, const 
     d.prefs = prefs;
     d.usage.file = usageFile;
     d.usage.notify = [](const platform::Notification&) {};
+    d.history.file.clear();
     d.hosts = hosts;
     return d;
 }

@@ -1,0 +1,206 @@
+#include "core/history.h"
+#include "core/outage_alerts.h"
+#include "support/fake_clock.h"
+#include "support/session_bus.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+const Timestamp start = FakeClock::at(2026, 3, 14, 12, 0, 0);
+
+// Outages as "first-last/lost", positions counted in samples from 0.
+QString outline(const QList<Outage>& outages) {
+    const auto at = [](Timestamp t) { return QString::number(qRound(between(start, t) / tick) - 1); };
+    QStringList parts;
+    for (auto it = outages.crbegin(); it != outages.crend(); ++it)
+        parts.append(at(it->start) + u'-' + at(it->end) + u'/' + QString::number(it->lost) +
+                     (it->open ? u"…"_s : u""_s));
+    return parts.join(u' ');
+}
+
+} // namespace
+
+class TestHistory : public QObject {
+    Q_OBJECT
+
+    SessionBus bus; // before anything touches the session bus
+    QTemporaryDir dir;
+    FakeClock clock;
+    QString file;
+    int files = 0;
+
+    std::unique_ptr<History> make() { return std::make_unique<History>(History::Deps{&clock, file}); }
+
+    // One sample a tick for every '.' (answer of 10 ms) and 'x' (loss); 'N' is a network change, 'W' a wake
+    // and 'S' a ten-minute sleep.
+    void play(History& h, const QString& script, const QString& host = u"a"_s) {
+        for (const QChar c : script) {
+            if (c == u'N') {
+                h.networkChanged();
+            } else if (c == u'W') {
+                h.woke();
+            } else if (c == u'S') {
+                clock.advance(10min);
+            } else {
+                clock.advance(tick);
+                h.refresh();
+                h.add(host, host.toUpper(), u"Wi-Fi Dom"_s,
+                      {clock.now(), c == u'x' ? std::nullopt : std::optional(10.0)});
+            }
+        }
+    }
+
+    QList<MinuteRow> stored() {
+        HistoryStore store(file, HistoryStore::Mode::Read);
+        return store.load(Timestamp{}).minutes;
+    }
+
+private slots:
+    void init() {
+        file = dir.filePath(u"data-%1/Tarnwick/history.sqlite"_s.arg(++files));
+        clock.set(start);
+    }
+
+    void outageRules_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("outages");
+        QTest::addColumn<int>("answered"); // outages ended by an answer
+        QTest::newRow("two losses are not one") << u".xx.xx."_s << u""_s << 0;
+        QTest::newRow("three are, from the first") << u".xxx.."_s << u"1-4/3"_s << 1;
+        QTest::newRow("it lasts until the answer") << u"xxxxxx.x"_s << u"0-6/6"_s << 1;
+        QTest::newRow("still going") << u".xxxx"_s << u"1-4/4…"_s << 0;
+        QTest::newRow("a network change forgives") << u".xxNxx.."_s << u""_s << 0;
+        QTest::newRow("losses settle after a change") << u"Nxxxxxxxx."_s << u"4-8/4"_s << 1;
+        QTest::newRow("a change does not end one") << u"xxxNxx."_s << u"0-5/5"_s << 1;
+        QTest::newRow("a wake forgives") << u"xxWxx."_s << u""_s << 0;
+        QTest::newRow("a sleep gap forgives") << u".xxSxx."_s << u""_s << 0;
+        // Nothing answered, so nothing may say the host answers.
+        QTest::newRow("a sleep ends one at its last loss") << u".xxxxS......"_s << u"1-4/4"_s << 0;
+    }
+    void outageRules() {
+        QFETCH(QString, script);
+        QFETCH(QString, outages);
+        QFETCH(int, answered);
+        History h({&clock, {}});
+        int ended = 0;
+        connect(&h, &History::outageEnded, this, [&] { ++ended; });
+        play(h, script);
+        QCOMPARE(outline(h.outages()), outages);
+        QCOMPARE(ended, answered);
+    }
+
+    void minutesAndOutagesOutliveARestart() {
+        {
+            auto h = make();
+            play(*h, u"...xxx"_s + QString(25, u'.'));
+            play(*h, u"....."_s, u"b"_s);
+            QCOMPARE(h->minutes(u"a"_s).size(), 1); // the minute that is over
+        }
+        clock.advance(5s);
+        {
+            // The same minute again: its samples add to what was stored.
+            auto h = make();
+            QTRY_VERIFY(h->ready());
+            play(*h, u"x"_s);
+        }
+        auto h = make();
+        QTRY_VERIFY(h->ready());
+        const QList<MinuteRow> a = h->minutes(u"a"_s);
+        QCOMPARE(a.size(), 2);
+        QCOMPARE(a[0].minute, start);
+        QCOMPARE(a[0].samples, 29);
+        QCOMPARE(a[0].lost, 3);
+        QCOMPARE(a[0].avg, 10.0);
+        QCOMPARE(a[1].minute, start + 1min);
+        QCOMPARE(a[1].samples, 3); // two answers before the restart and one loss after
+        QCOMPARE(a[1].lost, 1);
+        QCOMPARE(a[1].min, 10.0);
+        QCOMPARE(h->minutes(u"b"_s).size(), 1);
+        const QList<Outage> outages = h->outages();
+        QCOMPARE(outages.size(), 1);
+        QCOMPARE(outline(outages), u"3-6/3"_s);
+        QCOMPARE(outages[0].label, u"A"_s);
+        QCOMPARE(outages[0].network, u"Wi-Fi Dom"_s);
+    }
+
+    void keepsSevenDays() {
+        {
+            auto h = make();
+            play(*h, u"xxx"_s + QString(30, u'.'));
+        }
+        QCOMPARE(stored().size(), 2);
+        clock.advance(History::keep - 3min);
+        {
+            auto h = make();
+            play(*h, QString(30, u'.'));
+        }
+        QCOMPARE(stored().first().minute, start); // just under seven days old
+        clock.advance(3min);
+        {
+            auto h = make();
+            QTRY_VERIFY(h->ready());
+            QVERIFY(h->outages().isEmpty()); // a day is held in memory
+            play(*h, QString(30, u'.'));
+        }
+        QVERIFY(stored().first().minute > start + History::day); // the first day is gone
+        HistoryStore store(file, HistoryStore::Mode::Read);
+        QVERIFY(store.load(Timestamp{}).outages.isEmpty());
+    }
+
+    void damagedDatabaseIsSetAside_data() {
+        QTest::addColumn<QByteArray>("content"); // empty: a folder stands where the file should
+        QTest::newRow("not a database") << QByteArray("hotspot totals?\n");
+        QTest::newRow("torn header") << QByteArray("SQLite format 3").append('\0').append(QByteArray(200, '\x7f'));
+        QTest::newRow("folder") << QByteArray();
+    }
+    void damagedDatabaseIsSetAside() {
+        QFETCH(QByteArray, content);
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        if (content.isEmpty()) {
+            QVERIFY(QDir().mkpath(file));
+        } else {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        {
+            auto h = make();
+            QTRY_VERIFY(h->ready());
+            play(*h, QString(29, u'.'));
+        }
+        const QStringList aside = QDir(QFileInfo(file).path()).entryList({u"history.damaged-*.sqlite"_s});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(stored().size(), 1);
+    }
+
+    void switchGatesNotifications() {
+        if (!bus.ok())
+            QSKIP("dbus-daemon is not available");
+        NotificationService service(bus.address());
+        QVERIFY(service.ok());
+        Preferences prefs(dir.filePath(u"alerts.conf"_s));
+        History h({&clock, {}});
+        OutageAlerts alerts(h, prefs, platform::notify);
+        play(h, u"xxx."_s);
+        QTest::qWait(300);
+        QVERIFY(service.shown().isEmpty());
+        prefs.setOutageAlerts(true);
+        play(h, u"xxx"_s);
+        QTRY_COMPARE(service.shown().size(), 1);
+        QCOMPARE(service.shown()[0].summary, u"Brak odpowiedzi: A"_s);
+        QCOMPARE(service.shown()[0].body, u"od 12:00 · Wi-Fi Dom"_s);
+        play(h, u"x."_s);
+        QTRY_COMPARE(service.shown().size(), 2);
+        QCOMPARE(service.shown()[1].summary, u"A odpowiada"_s);
+        QCOMPARE(service.shown()[1].body, u"przerwa 8 s"_s);
+        QCOMPARE(service.shown()[1].replaces, 1u);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistory)
+#include "tst_history.moc"
