@@ -1,5 +1,6 @@
 #include "cli/console.h"
 #include "cli/details.h"
+#include "cli/history_report.h"
 #include "cli/options.h"
 #include "cli/snapshot_test.h"
 #include "core/globals.h"
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
     // Every argument was ours: Qt gets the program name only.
     argc = 1;
     QTextStream out(stdout);
+    Monitor::Deps run;
+    run.hosts = o.hosts;
+    run.metrics = o.metrics;
     switch (o.mode) {
     case Options::Mode::SnapshotTest:
         snapshotTest(out);
@@ -34,16 +38,18 @@ int main(int argc, char** argv) {
     case Options::Mode::Version:
         out << "Tarnwick " << version() << " b" << build() << Qt::endl;
         return 0;
+    case Options::Mode::History:
+        return runHistory(argc, argv, o.hours, o.csv);
     case Options::Mode::Watch:
-        return runConsole(argc, argv, o.hosts);
+        return runConsole(argc, argv, std::move(run));
     case Options::Mode::Details:
         return runDetails(argc, argv, o.hosts);
     case Options::Mode::Start:
         // Without any display there is no tray to live in; the console readout serves instead.
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
             qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            return runConsole(argc, argv, o.hosts);
-        return startApp(argc, argv, o.hosts);
+            return runConsole(argc, argv, std::move(run));
+        return startApp(argc, argv, std::move(run));
     }
     return 0;
 }

@@ -2,16 +2,13 @@
 
 #include "cli/watch.h"
 #include "core/hotspot_usage.h"
-#include "core/monitor.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
-int runConsole(int& argc, char** argv, const std::optional<QStringList>& hosts) {
+int runConsole(int& argc, char** argv, Monitor::Deps deps) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    Monitor::Deps deps;
-    deps.hosts = hosts;
     Monitor m(std::move(deps));
     Watch watch(m, out);
     const auto end = [&m] {

@@ -1,10 +1,13 @@
 #include "cli/options.h"
 
 #include "common/container.h"
+#include "core/history.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+constexpr int maxHours = int(History::keep / std::chrono::hours(1));
 
 std::optional<QStringList> hostList(const QString& value) {
     QStringList hosts;
@@ -27,6 +30,10 @@ const Help& help() {
             {u"--watch"_s, {}, u"odczyt w terminalu, jedna linia na odświeżenie; Ctrl-C kończy"_s},
             {u"--details"_s, {}, u"szczegóły sieci (widok Zaawansowane) w terminalu, potem koniec"_s},
             {u"--hosts"_s, u"H1,H2,…"_s, u"hosty tylko dla tego uruchomienia (nic nie zapisuje)"_s},
+            {u"--history"_s, {}, u"dostępność, przerwy i opóźnienia każdego hosta z zapisanej historii"_s},
+            {u"--hours"_s, u"N"_s, u"z ilu ostatnich godzin --history (1–168, domyślnie 24)"_s},
+            {u"--csv"_s, {}, u"--history jako CSV: jeden wiersz na host i minutę"_s},
+            {u"--metrics"_s, u"PLIK"_s, u"co 30 s zapisuje wyniki w formacie Prometheus (textfile node_exportera)"_s},
             {u"--snapshot-test"_s, {}, u"zapisuje testowy plik dla widżetu i odczytuje go"_s},
             {u"--unregister"_s, {}, u"wyłącza uruchamianie przy logowaniu"_s},
             {u"--version"_s, {}, u"wersja"_s},
@@ -35,6 +42,7 @@ const Help& help() {
         {
             {u"~/.config/Tarnwick/Tarnwick.conf"_s, u"ustawienia: hosty, limit hotspotu, okna"_s},
             {u"~/.local/share/Tarnwick/hotspot-usage.json"_s, u"dane zużyte przez hotspot (dzień, miesiąc)"_s},
+            {u"~/.local/share/Tarnwick/history.sqlite"_s, u"historia: każda minuta i każda przerwa z 7 dni"_s},
             {u"~/.local/share/"_s + QLatin1StringView(appGroupId) + u"/snapshot.json"_s,
              u"ostatnie wyniki dla widżetu"_s},
             {u"~/.config/autostart/tarnwick.desktop"_s, u"uruchamianie przy logowaniu"_s},
@@ -58,12 +66,15 @@ Options parseOptions(const QStringList& arguments) {
             return o;
         }
     }
+    if (c.has(u"--metrics"_s))
+        o.metrics = c.value(u"--metrics"_s);
     // The maintenance switches win over everything, in this order.
     using M = Options::Mode;
     for (const auto& [name, mode] : {std::pair{u"--snapshot-test"_s, M::SnapshotTest},
                                      {u"--unregister"_s, M::Unregister},
                                      {u"--help"_s, M::Help},
                                      {u"--version"_s, M::Version},
+                                     {u"--history"_s, M::History},
                                      {u"--details"_s, M::Details},
                                      {u"--watch"_s, M::Watch}}) {
         if (c.has(name)) {
@@ -71,5 +82,20 @@ Options parseOptions(const QStringList& arguments) {
             break;
         }
     }
+    for (const QString& name : {u"--hours"_s, u"--csv"_s}) {
+        if (c.has(name) && !c.has(u"--history"_s)) {
+            o.error = name + u" działa tylko z --history"_s;
+            return o;
+        }
+    }
+    if (c.has(u"--hours"_s)) {
+        bool ok = false;
+        o.hours = c.value(u"--hours"_s).toInt(&ok);
+        if (!ok || o.hours < 1 || o.hours > maxHours) {
+            o.error = u"zła liczba godzin (1–168): --hours "_s + c.value(u"--hours"_s);
+            return o;
+        }
+    }
+    o.csv = c.has(u"--csv"_s);
     return o;
 }

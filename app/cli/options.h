@@ -8,11 +8,16 @@
 
 // What the command line asks for.
 struct Options {
-    enum class Mode { Start, SnapshotTest, Unregister, Watch, Details, Help, Version };
+    enum class Mode { Start, SnapshotTest, Unregister, Watch, Details, History, Help, Version };
 
     Mode mode = Mode::Start;
     // Hosts for this run only.
     std::optional<QStringList> hosts;
+    // Where the figures for a monitoring system go, for this run.
+    std::optional<QString> metrics;
+    // What --history covers and how it prints.
+    int hours = 24;
+    bool csv = false;
     // Why the command line was refused; empty when it was understood.
     QString error;
 };

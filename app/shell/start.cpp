@@ -12,7 +12,7 @@ static void loadArtwork() {
     Q_INIT_RESOURCE(art);
 }
 
-int startApp(int& argc, char** argv, const std::optional<QStringList>& hosts) {
+int startApp(int& argc, char** argv, Monitor::Deps monitor) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Tarnwick"_s);
     QApplication::setOrganizationName(u"Tarnwick"_s);
@@ -22,7 +22,7 @@ int startApp(int& argc, char** argv, const std::optional<QStringList>& hosts) {
     // The program lives in the tray; closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     App::Deps deps;
-    deps.monitor.hosts = hosts;
+    deps.monitor = std::move(monitor);
     App app(std::move(deps));
     app.launch();
     return application.exec();

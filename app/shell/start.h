@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QStringList>
-#include <optional>
+#include "core/monitor.h"
 
-// Runs the tray program until it is told to end. Returns the exit status.
-int startApp(int& argc, char** argv, const std::optional<QStringList>& hosts);
+// Runs the tray program until it is told to end; `monitor` carries what this run is given. Returns the exit
+// status.
+int startApp(int& argc, char** argv, Monitor::Deps monitor);

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 #include "common/container.h"
+#include "core/history_store.h"
+#include "core/preferences.h"
 #include "support/temp_home.h"
 
 #include <QRegularExpression>
@@ -63,6 +65,7 @@ private slots:
         QTest::newRow("self-test wins") << QStringList{u"--unregister"_s, u"--snapshot-test"_s} << int(M::SnapshotTest);
         QTest::newRow("unregister over watch") << QStringList{u"--watch"_s, u"--unregister"_s} << int(M::Unregister);
         QTest::newRow("details over watch") << QStringList{u"--watch"_s, u"--details"_s} << int(M::Details);
+        QTest::newRow("history over details") << QStringList{u"--details"_s, u"--history"_s} << int(M::History);
         QTest::newRow("help") << QStringList{u"--watch"_s, u"-h"_s} << int(M::Help);
         QTest::newRow("version") << QStringList{u"--version"_s} << int(M::Version);
     }
@@ -93,6 +96,11 @@ private slots:
         QTest::newRow("hosts before a switch") << app << QStringList{u"--hosts"_s, u"--watch"_s} << u"--hosts"_s;
         QTest::newRow("extra argument") << app << QStringList{u"--details"_s, u"extra"_s} << u"extra"_s;
         QTest::newRow("value on a flag") << app << QStringList{u"--watch=1"_s} << u"--watch=1"_s;
+        QTest::newRow("hours without history") << app << QStringList{u"--hours"_s, u"6"_s} << u"--hours"_s;
+        QTest::newRow("csv without history") << app << QStringList{u"--watch"_s, u"--csv"_s} << u"--csv"_s;
+        QTest::newRow("beyond the kept week")
+            << app << QStringList{u"--history"_s, u"--hours"_s, u"169"_s} << u"--hours 169"_s;
+        QTest::newRow("hours not a number") << app << QStringList{u"--history"_s, u"--hours=6h"_s} << u"--hours 6h"_s;
         QTest::newRow("Qt's own") << app << QStringList{u"-platform"_s, u"xcb"_s} << u"-platform"_s;
         QTest::newRow("widget: bad size") << widget << QStringList{u"--size"_s, u"large"_s} << u"large"_s;
         QTest::newRow("widget: no file") << widget << QStringList{u"--render"_s, u"small"_s} << u"--render"_s;
@@ -119,6 +127,39 @@ private slots:
         children.start(u"pgrep"_s, {u"-a"_s, u"-P"_s, QString::number(::getpid())});
         QVERIFY(children.waitForFinished());
         QCOMPARE(children.readAllStandardOutput(), QByteArray());
+    }
+
+    void historyAsTextAndCsv() {
+        TempHome fresh;
+        Preferences(fresh.config() + u"/Tarnwick/Tarnwick.conf"_s).setHostLabels({{u"1.1.1.1"_s, u"DNS"_s}});
+        const Timestamp now = std::chrono::system_clock::now();
+        const auto minute = [&](int ago) { return minuteOf(now - std::chrono::minutes(ago)); };
+        QList<MinuteRow> rows{{u"1.1.1.1"_s, minute(180), 30, 0, 5, 6, 7}, {u"a,b"_s, minute(15), 30, 30, 0, 0, 0}};
+        for (int i = 10; i > 0; --i)
+            rows.append({u"1.1.1.1"_s, minute(i), 30, 2, 8, 12.5, 40.25});
+        const Outage outage{u"1.1.1.1"_s, u"DNS"_s, minute(8),     minute(8) + std::chrono::seconds(134),
+                            false,        67,       u"Wi-Fi Dom"_s};
+        QVERIFY(HistoryStore(fresh.data() + u"/Tarnwick/history.sqlite"_s, HistoryStore::Mode::Write)
+                    .write(rows, {outage}, minuteOf(now - std::chrono::hours(200))));
+
+        const Result text = tarnwick({u"--history"_s, u"--hours"_s, u"2"_s});
+        QCOMPARE(text.code, 0);
+        for (const QString& part :
+             {u"\nDNS (1.1.1.1)\n"_s, u"dostępność 77.67 % · mierzono 10 min 0 s · przerwy: 1\n"_s,
+              u" · 2 min 14 s · 67 utraconych · Wi-Fi Dom\n"_s, u"\na,b\n"_s, u"straty 100.0 %"_s})
+            QVERIFY2(text.out.contains(part), qPrintable(text.out));
+
+        const Result csv = tarnwick({u"--history"_s, u"--csv"_s, u"--hours"_s, u"2"_s});
+        QCOMPARE(csv.code, 0);
+        const QStringList lines = csv.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 12); // the row three hours old is left out
+        QCOMPARE(lines[0], u"host,minute,samples,lost,min_ms,avg_ms,max_ms"_s);
+        const QString when = u"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:00(Z|[+-]\\d\\d:\\d\\d)"_s;
+        QVERIFY2(QRegularExpression(u"^\"a,b\","_s + when + u",30,30,,,$"_s).match(lines[1]).hasMatch(),
+                 qPrintable(lines[1]));
+        QVERIFY2(
+            QRegularExpression(u"^1\\.1\\.1\\.1,"_s + when + u",30,2,8.00,12.50,40.25$"_s).match(lines[2]).hasMatch(),
+            qPrintable(lines[2]));
     }
 
     void snapshotSelfTest() {
