@@ -43,9 +43,11 @@ Monitor::Monitor(Deps d, QObject* parent)
     : QObject(parent)
     , clock_(*d.clock)
     , net_(d.network ? std::move(d.network) : platform::systemNetwork())
-    , ping_(d.ping ? std::move(d.ping) : Pinger([](const QString& host, QObject* context, auto done) {
-        ping(host, context, std::move(done));
-    }))
+    , pings_(new PingQueue(
+          d.ping ? std::move(d.ping) : Pinger([](const QString& host, QObject* context, auto done) {
+              ping(host, context, std::move(done));
+          }),
+          [this](const QString& host, std::optional<double> ms) { record(host, ms); }, this))
     , probe_(d.tailnet ? std::move(d.tailnet)
                        : TailnetProbe([](QObject* context, auto done) { tailnetStatus(context, std::move(done)); }))
     , prefs_(d.prefs)
@@ -91,8 +93,7 @@ void Monitor::refresh() {
         requestTailnet();
     }
     rename(networkName(interfaces_.ipv4, net_->link(interfaces_)), now);
-    for (const QString& host : std::as_const(hosts_))
-        ping_(host, this, [this, host](std::optional<double> ms) { record(host, ms); });
+    pings_->request(hosts_);
     emit changed();
     if (onUpdate)
         onUpdate();

@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/history.h"
 #include "core/hotspot_usage.h"
+#include "core/ping_queue.h"
 #include "core/preferences.h"
 #include "core/sample.h"
 #include "core/stats.h"
@@ -24,9 +25,6 @@ struct NetEvent {
     QString detail;
 };
 
-// Sends one echo request and hands over the round-trip time in milliseconds.
-using Pinger =
-    std::function<void(const QString& host, QObject* context, std::function<void(std::optional<double>)> done)>;
 // Reads the Tailscale status.
 using TailnetProbe = std::function<void(QObject* context, std::function<void(std::optional<Tailnet>)> done)>;
 
@@ -120,7 +118,7 @@ private:
 
     const Clock& clock_;
     std::unique_ptr<platform::Network> net_;
-    Pinger ping_;
+    PingQueue* pings_;
     TailnetProbe probe_;
     Preferences prefs_;
 

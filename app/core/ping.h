@@ -8,6 +8,10 @@
 
 class QObject;
 
+// Sends one echo request and hands over the round-trip time in milliseconds, or absent when nothing answered.
+using Pinger =
+    std::function<void(const QString& host, QObject* context, std::function<void(std::optional<double>)> done)>;
+
 // Sends one echo request to `host` and hands the round-trip time in milliseconds to `done`, or absent when
 // nothing answered. A host the tool would misread (an option, white space, control characters) is never
 // handed to it and counts as unanswered.

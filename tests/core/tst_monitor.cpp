@@ -2,9 +2,11 @@
 #include "core/globals.h"
 #include "core/monitor.h"
 #include "core/network_name.h"
+#include "core/ping.h"
 #include "details/advanced.h"
 #include "support/fake_clock.h"
 #include "support/fake_network.h"
+#include "support/fake_tool.h"
 #include "support/temp_home.h"
 
 #include <QtTest>
@@ -56,6 +58,8 @@ class TestMonitor : public QObject {
     FakeClock clock;
     std::shared_ptr<NetworkState> net;
     Pending pending;
+    // Real pings instead of the pending ones, when set.
+    Pinger pinger;
     int files = 0;
 
     std::unique_ptr<Monitor> make(std::optional<QStringList> hosts = QStringList{u"a"_s, u"b"_s},
@@ -63,7 +67,9 @@ class TestMonitor : public QObject {
         Monitor::Deps d;
         d.clock = &clock;
         d.network = std::make_unique<FakeNetwork>(net);
-        d.ping = [this](const QString& host, QObject*, auto done) { pending.pings.append({host, done}); };
+        d.ping = pinger ? pinger : [this](const QString& host, QObject*, auto done) {
+            pending.pings.append({host, done});
+        };
         d.tailnet = [this](QObject*, auto done) {
             ++pending.probesStarted;
             pending.probes.append(done);
@@ -90,6 +96,7 @@ private slots:
         net->interfaces = wired(1000, 1000);
         net->link = {u"eth0"_s, false, std::nullopt};
         pending = {};
+        pinger = nullptr;
         QFile::remove(*Snapshot::url());
     }
 
@@ -245,6 +252,53 @@ private slots:
         QCOMPARE(b.size(), 151); // 300 s at one sample per 2 s, both ends included
         QVERIFY(b.first().time >= ago(clock.now(), historySeconds));
         QCOMPARE(b.last().ms, std::optional(199.0));
+    }
+
+    void pingsWaitTheirTurnBeyondTheLimit() {
+        QStringList many;
+        for (int i = 0; i < PingQueue::limit + 8; ++i)
+            many.append(u"h%1"_s.arg(i));
+        auto m = make(many);
+        m->refresh();
+        QCOMPARE(pending.hosts(), many.first(PingQueue::limit));
+        // Hosts still waiting are not queued twice, and nothing starts while the limit is reached.
+        step(*m);
+        QCOMPARE(pending.hosts(), many.first(PingQueue::limit));
+        // Each answer lets the next host in: first those left over, then the second round from the top.
+        pending.answer(5.0);
+        QCOMPARE(pending.hosts(), many.mid(PingQueue::limit) + many.first(PingQueue::limit - 8));
+        QCOMPARE(m->stats(u"h0"_s, tick).last, std::optional(5.0));
+        QVERIFY(m->history().value(many.last()).isEmpty());
+        // Hosts no longer listed leave the queue.
+        m->setHosts({u"h0"_s}, {});
+        pending.answer(6.0);
+        QCOMPARE(pending.hosts(), QStringList{u"h0"_s});
+    }
+
+    void realPingsKeepDescriptorsBounded() {
+        FakeTools tools;
+        const platform::Tool tool{tools.script(u"slow-ping"_s, u"sleep 0.2; echo time=1.0 ms"_s), {}, {}};
+        QStringList many;
+        for (int i = 0; i < 10 * PingQueue::limit; ++i)
+            many.append(u"10.0.%1.%2"_s.arg(i / 250).arg(i % 250 + 1));
+        pinger = [tool](const QString& host, QObject* context, auto done) { ping(host, context, done, tool); };
+        const auto m = make(many);
+        // Pipes show as dangling links, which only the System filter lists.
+        const auto fds = [] {
+            return qsizetype(
+                QDir(u"/proc/self/fd"_s, {}, QDir::NoSort, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                    .count());
+        };
+        const qsizetype before = fds();
+        qsizetype most = before;
+        m->refresh();
+        const auto answered = [&] {
+            most = std::max(most, fds());
+            return std::ranges::all_of(many, [&](const QString& h) { return !m->history().value(h).isEmpty(); });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(answered(), 60000);
+        QVERIFY2(most - before <= 4 * PingQueue::limit, qPrintable(QString::number(most - before)));
+        QCOMPARE(m->history().value(many.last()).last().ms, std::optional(1.0));
     }
 
     void hostsAndLabels() {
