@@ -193,7 +193,8 @@ bool HistoryStore::write(const QList<MinuteRow>& minutes, const QList<Outage>& o
 
 HistoryStore::Loaded HistoryStore::load(Timestamp since) {
     Loaded loaded;
-    if (!open())
+    // Reading never makes a file: nothing is written until there is something to keep.
+    if (!QFileInfo::exists(file_) || !open())
         return loaded;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);

@@ -97,6 +97,11 @@ private slots:
     void minutesAndOutagesOutliveARestart() {
         {
             auto h = make();
+            QTRY_VERIFY(h->ready());
+        }
+        QVERIFY(!QFileInfo::exists(file)); // nothing to keep, nothing written
+        {
+            auto h = make();
             play(*h, u"...xxx"_s + QString(25, u'.'));
             play(*h, u"....."_s, u"b"_s);
             QCOMPARE(h->minutes(u"a"_s).size(), 1); // the minute that is over
