@@ -22,7 +22,8 @@ constexpr qint64 bodyLimit = 64 * 1024;
 
 } // namespace
 
-const QUrl Advanced::publicIPService{u"https://api.ipify.org"_s};
+// The dual-stack name of the service: its plain name has no IPv6 address, so it fails on IPv6-only networks.
+const QUrl Advanced::publicIPService{u"https://api64.ipify.org"_s};
 
 Advanced::Advanced(const Clock& clock, QObject* parent)
     : Advanced(clock, Deps(), parent) {}
@@ -32,33 +33,39 @@ Advanced::Advanced(const Clock& clock, Deps deps, QObject* parent)
     , clock_(clock)
     , source_(deps.source ? std::move(deps.source) : platform::systemDetails())
     , publicIPUrl_(deps.publicIPUrl.isEmpty() ? publicIPService : deps.publicIPUrl)
-    , publicIPTimeout_(deps.publicIPTimeout) {}
+    , publicIPTimeout_(deps.publicIPTimeout) {
+    // One thread for each kind of reading, as each has at most one in flight.
+    pool_.setMaxThreadCount(3);
+}
 
 Advanced::~Advanced() = default;
 
 void Advanced::update(const platform::Interfaces& now) {
     const Timestamp t = clock_.now();
-    const bool hotspot = hotspotInterface(now.ipv4).has_value();
-
     bool changed = false;
-    auto publish = [&changed](auto& field, auto value) {
-        if (field != value) {
-            field = std::move(value);
+    // The Wi-Fi rows name the hotspot when the link has no network name.
+    if (const bool hotspot = hotspotInterface(now.ipv4).has_value(); hotspot != hotspot_) {
+        hotspot_ = hotspot;
+        changed = wifiRows();
+    }
+    // Interfaces with an address of either family; an IPv6-only network has no IPv4 one.
+    QStringList addressed = now.ipv4.keys() + addressed_;
+    addressed.sort();
+    addressed.removeDuplicates();
+    if (const Seconds dt = lastIfTime_ ? between(*lastIfTime_, t) : Seconds(0); dt.count() > 0) {
+        QList<Flow> flows = interfaceFlows(lastIf_, now.bytes, now.counterBits, addressed, dt);
+        if (flows != ifaces_) {
+            ifaces_ = std::move(flows);
             changed = true;
         }
-    };
-    publish(wifi_, wifiInfo(hotspot));
-    publish(addrs_, addresses());
-    if (lastIfTime_) {
-        const Seconds dt = between(*lastIfTime_, t);
-        if (dt.count() > 0)
-            publish(ifaces_, interfaceFlows(lastIf_, now, dt));
     }
     lastIf_ = now.bytes;
     lastIfTime_ = t;
     if (changed)
         emit this->changed();
 
+    if (!linkBusy_)
+        linkUpdate();
     if (!procBusy_)
         procsUpdate();
     if (!slowBusy_ && (!slowAt_ || between(*slowAt_, t) > slowEvery)) {
@@ -67,28 +74,57 @@ void Advanced::update(const platform::Interfaces& now) {
     }
 }
 
-QList<KV> Advanced::wifiInfo(bool hotspot) const {
-    const auto link = source_->wifi();
-    std::optional<int> security;
-    if (link && link->bssid) {
-        if (const auto known = security_.constFind(*link->bssid); known != security_.cend())
-            security = *known;
+bool Advanced::wifiRows() {
+    if (!linkRead_)
+        return false;
+    std::optional<platform::AccessPoint> point;
+    if (link_ && link_->bssid) {
+        if (const auto known = accessPoints_.constFind(*link_->bssid); known != accessPoints_.cend())
+            point = *known;
     }
-    return ::wifiInfo(link, security, hotspot, ifType_);
+    QList<KV> rows = ::wifiInfo(link_, point, hotspot_, ifType_);
+    if (rows == wifi_)
+        return false;
+    wifi_ = std::move(rows);
+    return true;
 }
 
-QList<KV> Advanced::addresses() const {
+void Advanced::linkUpdate() {
+    linkBusy_ = true;
+    std::shared_ptr<platform::Details> source = source_;
+    inBackground<LinkReading>(
+        this,
+        [source] {
+            return LinkReading{source->wifi(), source->addresses()};
+        },
+        [this](const LinkReading& reading) { linkDone(reading); }, &pool_);
+}
+
+void Advanced::linkDone(const LinkReading& reading) {
+    linkBusy_ = false;
+    link_ = reading.wifi;
+    linkRead_ = true;
     QList<KV> rows;
-    for (const platform::Address& a : source_->addresses())
+    addressed_.clear();
+    for (const platform::Address& a : reading.addresses) {
         rows.append({a.iface + u' ' + a.text, a.text});
-    return rows;
+        addressed_.append(a.iface);
+    }
+    bool changed = wifiRows();
+    if (rows != addrs_) {
+        addrs_ = std::move(rows);
+        changed = true;
+    }
+    if (changed)
+        emit this->changed();
 }
 
 void Advanced::procsUpdate() {
     procBusy_ = true;
     std::shared_ptr<platform::Details> source = source_;
     inBackground<QByteArray>(
-        this, [source] { return source->processSample(); }, [this](const QByteArray& sample) { procsDone(sample); });
+        this, [source] { return source->processSample(); }, [this](const QByteArray& sample) { procsDone(sample); },
+        &pool_);
 }
 
 void Advanced::procsDone(const QByteArray& text) {
@@ -114,25 +150,25 @@ void Advanced::slowUpdate() {
     slowBusy_ = true;
     std::shared_ptr<platform::Details> source = source_;
     inBackground<platform::SlowFacts>(
-        this, [source] { return source->slow(); }, [this](const platform::SlowFacts& facts) { slowDone(facts); });
+        this, [source] { return source->slow(); }, [this](const platform::SlowFacts& facts) { slowDone(facts); },
+        &pool_);
 }
 
 void Advanced::slowDone(const platform::SlowFacts& facts) {
     slowBusy_ = false;
     ++slowReadings_;
     const QList<KV> net{{u"Router"_s, facts.router.value_or(u"-"_s)}, {u"DNS"_s, facts.dns.value_or(u"-"_s)}};
-    security_ = facts.security;
-    const std::optional<QString> vpn = vpnName(facts.processes);
-    const bool same =
-        net == net_ && facts.ports == ifType_ && facts.hwMAC == hwMAC_ && facts.curMAC == curMAC_ && vpn == vpn_;
-    if (same)
-        return;
+    const bool same = net == net_ && facts.ports == ifType_ && facts.hwMAC == hwMAC_ && facts.curMAC == curMAC_ &&
+                      facts.tunnels == tunnels_;
     net_ = net;
     ifType_ = facts.ports;
     hwMAC_ = facts.hwMAC;
     curMAC_ = facts.curMAC;
-    vpn_ = vpn;
-    emit changed();
+    tunnels_ = facts.tunnels;
+    accessPoints_ = facts.accessPoints;
+    // The Wi-Fi rows name the port and the access point's security.
+    if (wifiRows() || !same)
+        emit changed();
 }
 
 void Advanced::askLocation() {}

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QThreadPool>
 #include <QUrl>
 #include <chrono>
 #include <memory>
@@ -52,13 +53,13 @@ public:
     Advanced(const Clock& clock, Deps deps, QObject* parent = nullptr);
     ~Advanced() override;
 
-    // Wi-Fi link rows, in their fixed order.
+    // Wi-Fi link rows, in their fixed order. Empty, as the address rows, until the first link reading is in.
     const QList<KV>& wifi() const { return wifi_; }
     // One row per interface address: k = "name address", v = the address.
     const QList<KV>& addrs() const { return addrs_; }
     // "Router" and "DNS".
     const QList<KV>& net() const { return net_; }
-    // Rates of every interface with an IPv4 address, loopback aside, by name.
+    // Rates of every interface with an IPv4 address or a listed IPv6 one, loopback aside, by name.
     const QList<Flow>& ifaces() const { return ifaces_; }
     // The five processes that moved the most data since the previous sample.
     const QList<Flow>& procs() const { return procs_; }
@@ -72,8 +73,8 @@ public:
     const std::optional<QString>& publicIPExit() const { return publicIPExit_; }
     // Always false here: reading the Wi-Fi name needs no permission on this system.
     bool needsLocation() const { return needsLocation_; }
-    // A running VPN program's display name, as of the last slow reading.
-    const std::optional<QString>& vpn() const { return vpn_; }
+    // Tunnel device → the VPN program that runs it (empty when none is known), as of the last slow reading.
+    const QMap<QString, QString>& tunnels() const { return tunnels_; }
 
     // Called by each refresh with that refresh's interface reading.
     void update(const platform::Interfaces& now);
@@ -82,8 +83,9 @@ public:
     // Looks the public address up; `exit` is the exit node in use now.
     void fetchPublicIP(const std::optional<QString>& exit);
 
-    // Whether a process sample is running; for callers that wait for one.
+    // Whether a process sample or a link reading (Wi-Fi link and addresses) is running; for callers that wait.
     bool procBusy() const { return procBusy_; }
+    bool linkBusy() const { return linkBusy_; }
     // Completed process samples so far.
     int samples() const { return samples_; }
     // Completed slow readings so far.
@@ -93,9 +95,15 @@ signals:
     void changed();
 
 private:
-    QList<KV> wifiInfo(bool hotspot) const;
-    QList<KV> addresses() const;
-    void interfaceRates(const platform::Interfaces& now, Seconds dt);
+    struct LinkReading {
+        std::optional<platform::WifiLink> wifi;
+        QList<platform::Address> addresses;
+    };
+
+    // Recomputes the Wi-Fi rows from the last link reading; true when they changed.
+    bool wifiRows();
+    void linkUpdate();
+    void linkDone(const LinkReading& reading);
     void procsUpdate();
     void procsDone(const QByteArray& sample);
     void slowUpdate();
@@ -118,8 +126,12 @@ private:
     std::optional<QString> publicIP_;
     std::optional<QString> publicIPExit_;
     bool needsLocation_ = false;
-    std::optional<QString> vpn_;
-    QMap<QString, int> security_;
+    QMap<QString, QString> tunnels_;
+    QMap<QString, platform::AccessPoint> accessPoints_;
+    std::optional<platform::WifiLink> link_;
+    bool linkRead_ = false;
+    QStringList addressed_; // interfaces with an address, as of the last link reading
+    bool hotspot_ = false;
 
     QMap<QString, platform::Counters> lastIf_;
     std::optional<Timestamp> lastIfTime_;
@@ -128,6 +140,11 @@ private:
     std::optional<Timestamp> slowAt_;
     bool procBusy_ = false;
     bool slowBusy_ = false;
+    bool linkBusy_ = false;
     int samples_ = 0;
     int slowReadings_ = 0;
+
+    // The readings wait on the kernel, at times for seconds; a pool of their own keeps them from starving each
+    // other or the rest of the program. Last, so that it is destroyed first and waits for them.
+    QThreadPool pool_;
 };

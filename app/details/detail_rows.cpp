@@ -89,7 +89,7 @@ DetailFacts detailFacts(const Advanced& a, const Monitor& m) {
     f.publicIP = a.publicIP();
     f.publicIPExit = a.publicIPExit();
     f.needsLocation = a.needsLocation();
-    f.vpn = a.vpn();
+    f.tunnels = a.tunnels();
     f.peakDown = m.peakDown();
     f.peakUp = m.peakUp();
     f.tailnet = m.tailnet();
@@ -103,15 +103,23 @@ QString flowText(const Flow& f) {
 QList<DetailRow> interfaceRows(const DetailFacts& f) {
     QList<DetailRow> rows;
     for (const Flow& flow : f.ifaces) {
+        // The first IPv4 address, else (on an IPv6-only network) the first address.
         QString ip;
+        QString any;
         const QString prefix = flow.name + u' ';
         for (const KV& row : f.addrs) {
-            if (row.k.startsWith(prefix) && !row.v.contains(u':')) {
+            if (!row.k.startsWith(prefix))
+                continue;
+            if (any.isEmpty())
+                any = row.v;
+            if (!row.v.contains(u':')) {
                 ip = row.v;
                 break;
             }
         }
-        const Service svc = service(flow.name, ip, selfIPs(f), f.vpn);
+        if (ip.isEmpty())
+            ip = any;
+        const Service svc = service(flow.name, ip, selfIPs(f), f.tunnels);
         rows.append({interfaceLabel(flow.name, f.ifType) + u" · "_s + svc.name, flowText(flow), svc.symbol});
     }
     return rows;
@@ -144,7 +152,7 @@ QList<DetailRow> addressRows(const DetailFacts& f) {
     rows.append(macRows(f));
     for (const KV& row : f.addrs) {
         const QString name = interfaceOf(row.k);
-        const Service svc = service(name, row.v, selfIPs(f), f.vpn);
+        const Service svc = service(name, row.v, selfIPs(f), f.tunnels);
         rows.append({interfaceLabel(name, f.ifType) + u" · "_s + svc.name, row.v, svc.symbol});
     }
     return rows;

@@ -47,7 +47,7 @@ struct DetailFacts {
     std::optional<QString> publicIP;
     std::optional<QString> publicIPExit;
     bool needsLocation = false;
-    std::optional<QString> vpn;
+    QMap<QString, QString> tunnels;
     double peakDown = 0;
     double peakUp = 0;
     std::optional<Tailnet> tailnet;

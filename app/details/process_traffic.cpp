@@ -52,20 +52,19 @@ QList<Flow> processFlows(const ProcessSample& before, const ProcessSample& now, 
     return flows;
 }
 
-QList<Flow> interfaceFlows(const QMap<QString, platform::Counters>& before, const platform::Interfaces& now,
+QList<Flow> interfaceFlows(const QMap<QString, platform::Counters>& before,
+                           const QMap<QString, platform::Counters>& now, int bits, const QStringList& addressed,
                            Seconds dt) {
     QList<Flow> flows;
-    // The address map is ordered by name already.
-    for (auto it = now.ipv4.cbegin(); it != now.ipv4.cend(); ++it) {
-        const QString& name = it.key();
+    for (const QString& name : addressed) {
         if (name.startsWith(u"lo"_s))
             continue;
-        const auto current = now.bytes.constFind(name);
+        const auto current = now.constFind(name);
         const auto previous = before.constFind(name);
-        if (current == now.bytes.cend() || previous == before.cend())
+        if (current == now.cend() || previous == before.cend())
             continue;
-        flows.append({name, double(counterDelta(previous->in, current->in, now.counterBits)) / dt.count(),
-                      double(counterDelta(previous->out, current->out, now.counterBits)) / dt.count()});
+        flows.append({name, double(counterDelta(previous->in, current->in, bits)) / dt.count(),
+                      double(counterDelta(previous->out, current->out, bits)) / dt.count()});
     }
     return flows;
 }

@@ -21,6 +21,8 @@ QString displayName(QStringView key);
 // in only one sample, or whose counts went down, are left out.
 QList<Flow> processFlows(const ProcessSample& before, const ProcessSample& now, Seconds dt);
 
-// Rates of the interfaces with an IPv4 address (loopback aside) between two readings `dt` apart.
-QList<Flow> interfaceFlows(const QMap<QString, platform::Counters>& before, const platform::Interfaces& now,
+// Rates of the `addressed` interfaces (sorted by name; loopback aside) between two counter readings `dt` apart;
+// `bits` is the width of the counters.
+QList<Flow> interfaceFlows(const QMap<QString, platform::Counters>& before,
+                           const QMap<QString, platform::Counters>& now, int bits, const QStringList& addressed,
                            Seconds dt);

@@ -3,12 +3,11 @@
 #include "platform/platform.h"
 
 #include <array>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
 Service service(const QString& iface, const QString& ip, const QStringList& tailscale,
-                const std::optional<QString>& vpn) {
+                const QMap<QString, QString>& tunnels) {
     if (tailscale.contains(ip))
         return {u"Tailscale"_s, u"point.3.connected.trianglepath.dotted"_s};
     if (in(ip, u"100.64.0.0", 10))
@@ -17,10 +16,12 @@ Service service(const QString& iface, const QString& ip, const QStringList& tail
         return {u"ZeroTier"_s, u"point.3.filled.connected.trianglepath.dotted"_s};
     if (in(ip, u"172.20.10.0", 28))
         return {u"hotspot iPhone"_s, u"personalhotspot"_s};
-    if (platform::isTunnel(iface)) {
+    const auto tunnel = tunnels.constFind(iface);
+    if (tunnel != tunnels.cend() || platform::isTunnel(iface)) {
         if (ip == u"172.16.0.2")
             return {u"Cloudflare WARP"_s, u"cloud"_s};
-        return {vpn.value_or(u"VPN"_s) + u" ("_s + iface + u')', u"lock.shield"_s};
+        const QString program = tunnel != tunnels.cend() && !tunnel->isEmpty() ? *tunnel : u"VPN"_s;
+        return {program + u" ("_s + iface + u')', u"lock.shield"_s};
     }
     if (ip.contains(u':')) {
         if (ip.toLower().startsWith(u"fd"))
@@ -62,25 +63,6 @@ bool in(QStringView ip, QStringView net, quint32 bits) {
         return true;
     const quint32 mask = bits >= 32 ? 0xFFFFFFFFu : ~0u << (32 - bits);
     return (*a & mask) == (*b & mask);
-}
-
-std::optional<QString> vpnName(const QStringList& processes) {
-    // Daemon names of the known VPN programs (kernel-trimmed to 15 characters), in order of preference.
-    static const std::array<std::pair<QStringView, QStringView>, 6> known{{
-        {u"nordvpnd", u"NordVPN"},
-        {u"mullvad-daemon", u"Mullvad VPN"},
-        {u"mullvad-vpn", u"Mullvad VPN"},
-        {u"protonvpn", u"Proton VPN"},
-        {u"warp-svc", u"Cloudflare WARP"},
-        {u"wireguard", u"WireGuard"},
-    }};
-    for (const auto& [prefix, name] : known) {
-        for (const QString& process : processes) {
-            if (process.startsWith(prefix))
-                return name.toString();
-        }
-    }
-    return std::nullopt;
 }
 
 QString interfaceLabel(const QString& name, const QMap<QString, QString>& ifType) {

@@ -6,79 +6,99 @@
 
 using namespace Qt::StringLiterals;
 
-QString bandText(int band) {
+using platform::WifiBand;
+using platform::WifiPhy;
+using platform::WifiSecurity;
+using platform::WifiWidth;
+
+QString bandText(WifiBand band) {
     switch (band) {
-    case 1:
+    case WifiBand::GHz2_4:
         return u"2,4 GHz"_s;
-    case 2:
+    case WifiBand::GHz5:
         return u"5 GHz"_s;
-    case 3:
+    case WifiBand::GHz6:
         return u"6 GHz"_s;
-    default:
-        return u"?"_s;
+    case WifiBand::Unknown:
+        break;
     }
+    return u"?"_s;
 }
 
-QString widthText(int width) {
+QString widthText(WifiWidth width) {
     switch (width) {
-    case 1:
+    case WifiWidth::MHz20:
         return u"20"_s;
-    case 2:
+    case WifiWidth::MHz40:
         return u"40"_s;
-    case 3:
+    case WifiWidth::MHz80:
         return u"80"_s;
-    case 4:
+    case WifiWidth::MHz160:
         return u"160"_s;
-    default:
-        return u"?"_s;
+    case WifiWidth::Unknown:
+        break;
     }
+    return u"?"_s;
 }
 
-QString phyText(int phy) {
+QString phyText(WifiPhy phy) {
     switch (phy) {
-    case 1:
+    case WifiPhy::A:
         return u"802.11a"_s;
-    case 2:
+    case WifiPhy::B:
         return u"802.11b"_s;
-    case 3:
+    case WifiPhy::G:
         return u"802.11g"_s;
-    case 4:
+    case WifiPhy::N:
         return u"802.11n"_s;
-    case 5:
+    case WifiPhy::AC:
         return u"802.11ac"_s;
-    case 6:
+    case WifiPhy::AX:
         return u"802.11ax"_s;
-    default:
-        return u"inny"_s;
+    case WifiPhy::BE:
+    case WifiPhy::Unknown:
+        break;
     }
+    return u"inny"_s;
 }
 
-QString securityText(int security) {
+QString securityText(WifiSecurity security) {
     switch (security) {
-    case 0:
+    case WifiSecurity::Open:
         return u"brak"_s;
-    case 4:
+    case WifiSecurity::WPA2Personal:
         return u"WPA2 Personal"_s;
-    case 9:
+    case WifiSecurity::WPA2Enterprise:
         return u"WPA2 Enterprise"_s;
-    case 11:
+    case WifiSecurity::WPA3Personal:
         return u"WPA3 Personal"_s;
-    case 12:
+    case WifiSecurity::WPA3Enterprise:
         return u"WPA3 Enterprise"_s;
-    case 13:
+    case WifiSecurity::WPA2WPA3:
         return u"WPA2/WPA3"_s;
-    default:
-        return u"inne"_s;
+    case WifiSecurity::WEP:
+    case WifiSecurity::WPA:
+    case WifiSecurity::WPAMixed:
+    case WifiSecurity::Other:
+        break;
     }
+    return u"inne"_s;
 }
 
-QList<KV> wifiInfo(const std::optional<platform::WifiLink>& link, std::optional<int> security, bool hotspot,
-                   const QMap<QString, QString>& ifType) {
+QList<KV> wifiInfo(const std::optional<platform::WifiLink>& link, const std::optional<platform::AccessPoint>& point,
+                   bool hotspot, const QMap<QString, QString>& ifType) {
     if (!link)
         return {{u"Wi-Fi"_s, u"brak"_s}};
     const QString none = u"brak"_s;
     QList<KV> rows{{u"Interfejs"_s, interfaceLabel(link->iface, ifType)}};
-    rows.append({u"Sieć"_s, link->ssid.value_or(hotspot ? u"hotspot iPhone"_s : u"ukryta (brak zgody Lokalizacji)"_s)});
+    QString name = u"brak połączenia"_s;
+    if (link->ssid)
+        name = *link->ssid;
+    else if (hotspot)
+        name = u"hotspot iPhone"_s;
+    else if (link->nameWithheld)
+        name = u"ukryta (brak zgody Lokalizacji)"_s;
+    rows.append({u"Sieć"_s, name});
     rows.append({u"RSSI"_s, link->rssi ? QString::number(*link->rssi) + u" dBm"_s : none});
     rows.append({u"Szum"_s, link->noise ? QString::number(*link->noise) + u" dBm"_s : none});
     rows.append({u"SNR"_s, link->rssi && link->noise ? QString::number(*link->rssi - *link->noise) + u" dB"_s : none});
@@ -87,13 +107,18 @@ QList<KV> wifiInfo(const std::optional<platform::WifiLink>& link, std::optional<
                                      widthText(link->width) + u" MHz)"_s});
     }
     rows.append({u"Tx rate"_s, QString::number(qint64(std::round(link->txRate))) + u" Mbit/s"_s});
-    rows.append({u"PHY"_s, phyText(link->phy)});
+    // A legacy rate in both directions says little (management frames go at one); the access point's own
+    // elements then tell the standard of the link.
+    WifiPhy phy = link->phy;
+    if (phy <= WifiPhy::G && point && point->phy > phy)
+        phy = point->phy;
+    rows.append({u"PHY"_s, phyText(phy)});
     // Unknown until a slow reading has seen the access point; "brak" would claim an open network.
+    const std::optional<WifiSecurity> security = point ? point->security : std::nullopt;
     rows.append({u"Zabezpieczenie"_s, security ? securityText(*security) : u"-"_s});
     if (link->bssid)
         rows.append({u"BSSID"_s, *link->bssid});
-    rows.append({u"MCS / NSS"_s, link->mcs && link->nss
-                                     ? QString::number(*link->mcs) + u" / "_s + QString::number(*link->nss)
-                                     : u"brak publicznego API"_s});
+    rows.append({u"MCS / NSS"_s,
+                 link->mcs && link->nss ? QString::number(*link->mcs) + u" / "_s + QString::number(*link->nss) : none});
     return rows;
 }

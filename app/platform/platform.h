@@ -79,28 +79,52 @@ std::optional<QString> enable();
 std::optional<QString> disable();
 } // namespace login
 
-// Tunnel interfaces of VPN programs: tun*, wg*, tailscale*, nordlynx, proton*, CloudflareWARP.
+// Tunnel interfaces by name, for devices the system has not described: tun*, wg*, tailscale*, nordlynx,
+// nordtun, proton*, CloudflareWARP, cscotun* (Cisco), gpd* (GlobalProtect), ppp*.
 bool isTunnel(QStringView name);
 // ZeroTier's virtual interfaces (zt*).
 bool isZeroTier(QStringView name);
 
-// The Wi-Fi link as the details show it, in the codes of their tables: band 1 = 2.4 GHz, 2 = 5 GHz,
-// 3 = 6 GHz; width 1 = 20, 2 = 40, 3 = 80, 4 = 160 MHz; phy 1 = a, 2 = b, 3 = g, 4 = n, 5 = ac, 6 = ax;
-// security 0 = open, 4 = WPA2 Personal, 9 = WPA2 Enterprise, 11 = WPA3 Personal, 12 = WPA3 Enterprise,
-// 13 = WPA2/WPA3, anything else = another kind. Zero where unknown.
+// Wi-Fi codes, numbered as the details' tables number them.
+enum class WifiBand { Unknown = 0, GHz2_4 = 1, GHz5 = 2, GHz6 = 3 };
+enum class WifiWidth { Unknown = 0, MHz20 = 1, MHz40 = 2, MHz80 = 3, MHz160 = 4 };
+// Ordered by generation, so the newer of two is the larger.
+enum class WifiPhy { Unknown = 0, A = 1, B = 2, G = 3, N = 4, AC = 5, AX = 6, BE = 7 };
+enum class WifiSecurity {
+    Open = 0,
+    WEP = 1,
+    WPA = 2,
+    WPAMixed = 3, // WPA and WPA2 side by side
+    WPA2Personal = 4,
+    WPA2Enterprise = 9,
+    WPA3Personal = 11,
+    WPA3Enterprise = 12,
+    WPA2WPA3 = 13,
+    Other = -1,
+};
+
+// The Wi-Fi link as the details show it.
 struct WifiLink {
     QString iface;
     std::optional<QString> ssid;
+    // The system hides the name for want of location permission (never on Linux).
+    bool nameWithheld = false;
     std::optional<int> rssi;  // dBm
     std::optional<int> noise; // dBm; many drivers report none
     std::optional<int> channel;
-    int band = 0;
-    int width = 0;
+    WifiBand band = WifiBand::Unknown;
+    WifiWidth width = WifiWidth::Unknown;
     double txRate = 0; // Mbit/s
-    int phy = 0;
+    WifiPhy phy = WifiPhy::Unknown;
     std::optional<QString> bssid; // lower-case, colon-separated
     std::optional<int> mcs;
     std::optional<int> nss;
+};
+
+// What an access point says about itself in its beacons.
+struct AccessPoint {
+    std::optional<WifiSecurity> security; // absent when its security element is malformed
+    WifiPhy phy = WifiPhy::Unknown;       // the newest standard it offers
 };
 
 // One address of one interface, in the system's order.
@@ -111,17 +135,19 @@ struct Address {
 
 // Facts that change rarely: read off the main thread.
 struct SlowFacts {
-    std::optional<QString> router; // the primary interface's default gateway
-    std::optional<QString> dns;    // the first name server
+    std::optional<QString> router; // the primary interface's default gateway, IPv4 before IPv6
+    std::optional<QString> dns;    // the name server in use, past any local stub
     QMap<QString, QString> ports;  // device → hardware port ("Wi-Fi", "Ethernet", "USB LAN", …)
     QMap<QString, QString> hwMAC;  // device → permanent address
     QMap<QString, QString> curMAC; // device → address in use
-    QMap<QString, int> security;   // BSSID → security code of the associated access point
-    QStringList processes;         // names of the running processes
+    // The access points the Wi-Fi interfaces are associated with, by BSSID (and by MLD address).
+    QMap<QString, AccessPoint> accessPoints;
+    // Tunnel device → the VPN program that runs it, empty when no known program does.
+    QMap<QString, QString> tunnels;
 };
 
-// Where the details come from. `wifi` and `addresses` are quick and called on the main thread; `slow` and
-// `processSample` take longer and are called from a worker thread, never two of the same at once.
+// Where the details come from. Every reading can wait on the kernel and is called from a worker thread, never
+// two of the same at once (`wifi` and `addresses` are read together).
 class Details {
 public:
     virtual ~Details() = default;
@@ -135,9 +161,6 @@ public:
 };
 
 std::unique_ptr<Details> systemDetails();
-
-// The names of the running processes (as in /proc/PID/comm).
-QStringList processNames();
 
 // A desktop notification; shown only when the notification service answers.
 struct Notification {

@@ -19,10 +19,10 @@ platform::WifiLink fullLink() {
     l.rssi = -52;
     l.noise = -91;
     l.channel = 36;
-    l.band = 2;
-    l.width = 3;
+    l.band = platform::WifiBand::GHz5;
+    l.width = platform::WifiWidth::MHz80;
     l.txRate = 866.5;
-    l.phy = 6;
+    l.phy = platform::WifiPhy::AX;
     l.bssid = u"a4:83:e7:01:02:03"_s;
     return l;
 }
@@ -59,11 +59,12 @@ private slots:
         QTest::addColumn<QString>("iface");
         QTest::addColumn<QString>("ip");
         QTest::addColumn<QStringList>("tailscale");
-        QTest::addColumn<QString>("vpn");
+        // Tunnels the system described, as "device=program".
+        QTest::addColumn<QStringList>("tunnels");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("symbol");
         const QStringList ts{u"100.101.102.103"_s, u"fd7a:115c:a1e0::1"_s};
-        const QString none;
+        const QStringList none;
         QTest::newRow("own tailscale beats cgnat") << u"tailscale0"_s << u"100.101.102.103"_s << ts << none
                                                    << u"Tailscale"_s << u"point.3.connected.trianglepath.dotted"_s;
         QTest::newRow("own tailscale v6") << u"tailscale0"_s << u"fd7a:115c:a1e0::1"_s << ts << none << u"Tailscale"_s
@@ -77,12 +78,20 @@ private slots:
             << u"wlan0"_s << u"172.20.10.16"_s << noTailscale << none << u"LAN"_s << u"house"_s;
         QTest::newRow("warp") << u"CloudflareWARP"_s << u"172.16.0.2"_s << noTailscale << none << u"Cloudflare WARP"_s
                               << u"cloud"_s;
-        QTest::newRow("tunnel, no vpn app")
+        QTest::newRow("tunnel by name, before any reading")
             << u"tun0"_s << u"10.8.0.2"_s << noTailscale << none << u"VPN (tun0)"_s << u"lock.shield"_s;
-        QTest::newRow("wireguard with app") << u"wg0"_s << u"10.8.0.2"_s << noTailscale << u"Mullvad VPN"_s
-                                            << u"Mullvad VPN (wg0)"_s << u"lock.shield"_s;
+        QTest::newRow("work tunnel beside a VPN daemon")
+            << u"tun0"_s << u"10.8.0.2"_s << noTailscale << QStringList{u"tun0="_s, u"wg0-mullvad=Mullvad VPN"_s}
+            << u"VPN (tun0)"_s << u"lock.shield"_s;
+        QTest::newRow("the daemon's own tunnel") << u"wg0-mullvad"_s << u"10.64.0.2"_s << noTailscale
+                                                 << QStringList{u"tun0="_s, u"wg0-mullvad=Mullvad VPN"_s}
+                                                 << u"Mullvad VPN (wg0-mullvad)"_s << u"lock.shield"_s;
+        QTest::newRow("custom-named wireguard by kind")
+            << u"office"_s << u"10.8.0.2"_s << noTailscale << QStringList{u"office="_s} << u"VPN (office)"_s
+            << u"lock.shield"_s;
         QTest::newRow("tunnel without address")
-            << u"nordlynx"_s << QString() << noTailscale << u"NordVPN"_s << u"NordVPN (nordlynx)"_s << u"lock.shield"_s;
+            << u"nordlynx"_s << QString() << noTailscale << QStringList{u"nordlynx=NordVPN"_s}
+            << u"NordVPN (nordlynx)"_s << u"lock.shield"_s;
         QTest::newRow("ula") << u"eth0"_s << u"FD12::1"_s << noTailscale << none << u"LAN (ULA)"_s << u"house"_s;
         QTest::newRow("global v6") << u"eth0"_s << u"2a02::1"_s << noTailscale << none << u"publiczny"_s << u"globe"_s;
         QTest::newRow("lan 10/8") << u"eth0"_s << u"10.1.2.3"_s << noTailscale << none << u"LAN"_s << u"house"_s;
@@ -98,11 +107,13 @@ private slots:
         QFETCH(QString, iface);
         QFETCH(QString, ip);
         QFETCH(QStringList, tailscale);
-        QFETCH(QString, vpn);
+        QFETCH(QStringList, tunnels);
         QFETCH(QString, name);
         QFETCH(QString, symbol);
-        const std::optional<QString> app = vpn.isEmpty() ? std::nullopt : std::optional(vpn);
-        QCOMPARE(::service(iface, ip, tailscale, app), (Service{name, symbol}));
+        QMap<QString, QString> programs;
+        for (const QString& t : tunnels)
+            programs.insert(t.section(u'=', 0, 0), t.section(u'=', 1));
+        QCOMPARE(::service(iface, ip, tailscale, programs), (Service{name, symbol}));
     }
 
     void ipv4AndNetworks() {
@@ -123,11 +134,7 @@ private slots:
         QVERIFY(!in(u"10.0.0.2", u"10.0.0.1", 32));
     }
 
-    void vpnNames() {
-        QCOMPARE(vpnName({u"bash"_s, u"warp-svc"_s, u"nordvpnd"_s}), std::optional(u"NordVPN"_s));
-        QCOMPARE(vpnName({u"protonvpn-app"_s}), std::optional(u"Proton VPN"_s));
-        QCOMPARE(vpnName({u"mullvad-daemon"_s}), std::optional(u"Mullvad VPN"_s));
-        QCOMPARE(vpnName({u"xnordvpnd"_s, u"systemd"_s}), std::nullopt);
+    void interfaceLabels() {
         QCOMPARE(interfaceLabel(u"eth1"_s, {{u"eth1"_s, u"USB 10/100/1000 LAN"_s}}), u"eth1 (USB LAN)"_s);
         QCOMPARE(interfaceLabel(u"wlan0"_s, {}), u"wlan0"_s);
     }
@@ -170,20 +177,24 @@ private slots:
     }
 
     void interfaceRates() {
-        platform::Interfaces now;
-        now.counterBits = 32;
-        now.bytes = {{u"eth0"_s, {200, 1000}}, {u"lo"_s, {9, 9}}, {u"wlan0"_s, {10, 10}}, {u"tun0"_s, {4, 4}}};
-        now.ipv4 = {{u"eth0"_s, u"192.168.1.2"_s}, {u"lo"_s, u"127.0.0.1"_s}, {u"wlan0"_s, u"10.0.0.2"_s}};
-        const QMap<QString, platform::Counters> before{{u"eth0"_s, {4294967000u, 0}}, {u"lo"_s, {0, 0}}};
-        QCOMPARE(interfaceFlows(before, now, Seconds(2.0)), (QList<Flow>{{u"eth0"_s, 248, 500}}));
-        now.counterBits = 64;
+        QMap<QString, platform::Counters> now{
+            {u"eth0"_s, {200, 1000}}, {u"lo"_s, {9, 9}}, {u"wlan0"_s, {10, 10}}, {u"tun0"_s, {4, 4}}};
+        const QMap<QString, platform::Counters> before{
+            {u"eth0"_s, {4294967000u, 0}}, {u"lo"_s, {0, 0}}, {u"wg0"_s, {0, 0}}};
+        const QStringList addressed{u"eth0"_s, u"lo"_s, u"wlan0"_s};
+        QCOMPARE(interfaceFlows(before, now, 32, addressed, Seconds(2.0)), (QList<Flow>{{u"eth0"_s, 248, 500}}));
         // A 64-bit counter that went down was reset: nothing is known about what passed.
-        QCOMPARE(interfaceFlows(before, now, Seconds(2.0)), (QList<Flow>{{u"eth0"_s, 0, 500}}));
+        QCOMPARE(interfaceFlows(before, now, 64, addressed, Seconds(2.0)), (QList<Flow>{{u"eth0"_s, 0, 500}}));
+        // An interface with only an IPv6 address is listed like any other.
+        now.insert(u"wg0"_s, {100, 50});
+        QCOMPARE(interfaceFlows(before, now, 64, {u"wg0"_s}, Seconds(2.0)), (QList<Flow>{{u"wg0"_s, 50, 25}}));
     }
 
     void wifiRows() {
+        using namespace platform;
         const QMap<QString, QString> ports{{u"wlan0"_s, u"Wi-Fi"_s}};
-        QList<KV> rows = wifiInfo(fullLink(), 13, false, ports);
+        const AccessPoint transition{WifiSecurity::WPA2WPA3, WifiPhy::AX};
+        QList<KV> rows = wifiInfo(fullLink(), transition, false, ports);
         QStringList keys;
         for (const KV& r : rows)
             keys.append(r.k);
@@ -197,15 +208,15 @@ private slots:
         QCOMPARE(row(rows, u"Tx rate"_s), u"867 Mbit/s"_s);
         QCOMPARE(row(rows, u"PHY"_s), u"802.11ax"_s);
         QCOMPARE(row(rows, u"Zabezpieczenie"_s), u"WPA2/WPA3"_s);
-        QCOMPARE(row(rows, u"MCS / NSS"_s), u"brak publicznego API"_s);
+        QCOMPARE(row(rows, u"MCS / NSS"_s), u"brak"_s);
 
-        platform::WifiLink l = fullLink();
+        WifiLink l = fullLink();
         l.ssid.reset();
         l.noise.reset();
         l.channel = 149;
-        l.width = 9;
+        l.width = WifiWidth::Unknown;
         l.txRate = 0;
-        l.phy = 0;
+        l.phy = WifiPhy::Unknown;
         l.bssid.reset();
         l.mcs = 9;
         l.nss = 2;
@@ -221,26 +232,37 @@ private slots:
         QCOMPARE(row(rows, u"Zabezpieczenie"_s), u"-"_s);
         QCOMPARE(row(rows, u"MCS / NSS"_s), u"9 / 2"_s);
 
+        // Not associated: no permission keeps the name from anyone here.
         l.channel.reset();
-        rows = wifiInfo(l, 2, false, {});
+        rows = wifiInfo(l, AccessPoint{WifiSecurity::WPAMixed, WifiPhy::N}, false, {});
         QCOMPARE(rows.size(), 9);
-        QCOMPARE(row(rows, u"Sieć"_s), u"ukryta (brak zgody Lokalizacji)"_s);
+        QCOMPARE(row(rows, u"Sieć"_s), u"brak połączenia"_s);
         QCOMPARE(row(rows, u"Zabezpieczenie"_s), u"inne"_s);
-        QCOMPARE(wifiInfo(std::nullopt, 4, false, {}), (QList<KV>{{u"Wi-Fi"_s, u"brak"_s}}));
-        QCOMPARE(bandText(1) + widthText(1), u"2,4 GHz20"_s);
-        QCOMPARE(bandText(7) + widthText(4), u"?160"_s);
-        QCOMPARE(securityText(4) + u'|' + securityText(9) + u'|' + securityText(11) + u'|' + securityText(12) + u'|' +
-                     securityText(0) + u'|' + securityText(-1),
-                 u"WPA2 Personal|WPA2 Enterprise|WPA3 Personal|WPA3 Enterprise|brak|inne"_s);
+        l.nameWithheld = true;
+        QCOMPARE(row(wifiInfo(l, std::nullopt, false, {}), u"Sieć"_s), u"ukryta (brak zgody Lokalizacji)"_s);
+        QCOMPARE(wifiInfo(std::nullopt, transition, false, {}), (QList<KV>{{u"Wi-Fi"_s, u"brak"_s}}));
+
+        // A legacy rate gives way to the access point's standard; a rate with MCS figures does not.
+        l = fullLink();
+        l.phy = WifiPhy::G;
+        QCOMPARE(row(wifiInfo(l, transition, false, {}), u"PHY"_s), u"802.11ax"_s);
+        QCOMPARE(row(wifiInfo(l, std::nullopt, false, {}), u"PHY"_s), u"802.11g"_s);
+        l.phy = WifiPhy::AC;
+        QCOMPARE(row(wifiInfo(l, transition, false, {}), u"PHY"_s), u"802.11ac"_s);
+
+        QCOMPARE(bandText(WifiBand::GHz2_4) + widthText(WifiWidth::MHz20), u"2,4 GHz20"_s);
+        QCOMPARE(bandText(WifiBand::Unknown) + widthText(WifiWidth::MHz160), u"?160"_s);
+        QCOMPARE(securityText(WifiSecurity::Open) + securityText(WifiSecurity::WPA) + securityText(WifiSecurity::Other),
+                 u"brakinneinne"_s);
     }
 
     void interfaceAndAddressRows() {
         DetailFacts f;
-        f.ifaces = {{u"eth0"_s, 1'200'000, 35'000}, {u"tun3"_s, 0, 0}, {u"eth9"_s, 1, 1}};
+        f.ifaces = {{u"eth0"_s, 1'200'000, 35'000}, {u"tun3"_s, 0, 0}, {u"eth9"_s, 1, 1}, {u"wlan0"_s, 0, 0}};
         f.addrs = {{u"eth0 2a02::5"_s, u"2a02::5"_s},
                    {u"eth0 192.168.1.20"_s, u"192.168.1.20"_s},
                    {u"tun3 10.8.0.2"_s, u"10.8.0.2"_s},
-                   {u"wlan0 172.20.10.2"_s, u"172.20.10.2"_s}};
+                   {u"wlan0 fd00::2"_s, u"fd00::2"_s}};
         f.ifType = {{u"eth0"_s, u"Ethernet"_s}};
         f.net = {{u"Router"_s, u"192.168.1.1"_s}, {u"DNS"_s, u"-"_s}};
         f.hwMAC = {{u"eth0"_s, u"a4:83:e7:01:02:03"_s}, {u"wlan0"_s, u"a4:83:e7:0a:0b:0c"_s}};
@@ -248,12 +270,14 @@ private slots:
                     {u"wlan0"_s, u"3a:1b:2c:3d:4e:5f"_s},
                     {u"eth7"_s, u"00:11:22:33:44:55"_s}};
         const QList<DetailRow> ifaces = interfaceRows(f);
-        QCOMPARE(ifaces.size(), 3);
+        QCOMPARE(ifaces.size(), 4);
         QCOMPARE(ifaces[0], (DetailRow{u"eth0 (Ethernet) · LAN"_s, u"↓ 1.2 MB/s  ↑ 35 KB/s"_s, u"house"_s}));
         QCOMPARE(ifaces[1].k, u"tun3 · VPN (tun3)"_s);
         QCOMPARE(ifaces[1].symbol, std::optional(u"lock.shield"_s));
         // No address row: classified with an empty address.
         QCOMPARE(ifaces[2].k, u"eth9 · publiczny"_s);
+        // Only an IPv6 address: classified by it.
+        QCOMPARE(ifaces[3].k, u"wlan0 · LAN (ULA)"_s);
 
         const QList<DetailRow> rows = addressRows(f);
         QStringList lines;
@@ -268,7 +292,7 @@ private slots:
                             u"eth0 (Ethernet) · publiczny=2a02::5=globe"_s,
                             u"eth0 (Ethernet) · LAN=192.168.1.20=house"_s,
                             u"tun3 · VPN (tun3)=10.8.0.2=lock.shield"_s,
-                            u"wlan0 · hotspot iPhone=172.20.10.2=personalhotspot"_s,
+                            u"wlan0 · LAN (ULA)=fd00::2=house"_s,
                         }));
         // A changed address that is not locally administered is not called private.
         f.curMAC[u"wlan0"_s] = u"a4:83:e7:99:99:99"_s;

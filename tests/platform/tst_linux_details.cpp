@@ -6,6 +6,7 @@
 #include "platform/linux/resolv_conf.h"
 #include "platform/linux/router.h"
 #include "platform/linux/rtnetlink.h"
+#include "platform/linux/vpn_programs.h"
 #include "platform/linux/wifi_link.h"
 #include "support/fake_clock.h"
 #include "support/netns.h"
@@ -26,6 +27,14 @@ using netlink::Bytes;
 using Blob = std::vector<std::byte>;
 
 namespace {
+
+// What a malformed security element reads as in the tables below.
+constexpr int malformed = 100;
+
+Blob operator+(Blob a, const Blob& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 Blob bytes(std::initializer_list<int> values) {
     Blob b;
@@ -99,63 +108,82 @@ private slots:
     void rsnSecurity_data() {
         QTest::addColumn<Blob>("body");
         QTest::addColumn<int>("code");
-        QTest::newRow("psk") << rsn({2}) << 4;
-        QTest::newRow("psk-sha256 and ft-psk") << rsn({6, 4}) << 4;
-        QTest::newRow("sae") << rsn({8}) << 11;
-        QTest::newRow("psk+sae transition") << rsn({2, 8}) << 13;
-        QTest::newRow("802.1x") << rsn({1}) << 9;
-        QTest::newRow("802.1x sha256") << rsn({5}) << 12;
-        QTest::newRow("suite-b 192") << rsn({12}) << 12;
-        QTest::newRow("owe is another kind") << rsn({18}) << -1;
-        QTest::newRow("psk with 802.1x") << rsn({2, 1}) << -1;
-        QTest::newRow("no suites listed") << rsn({}) << -1;
+        QTest::newRow("psk") << rsn({2}) << int(WifiSecurity::WPA2Personal);
+        QTest::newRow("psk-sha256 and ft-psk") << rsn({6, 4}) << int(WifiSecurity::WPA2Personal);
+        QTest::newRow("sae") << rsn({8}) << int(WifiSecurity::WPA3Personal);
+        QTest::newRow("psk+sae transition") << rsn({2, 8}) << int(WifiSecurity::WPA2WPA3);
+        QTest::newRow("802.1x") << rsn({1}) << int(WifiSecurity::WPA2Enterprise);
+        QTest::newRow("802.1x sha256") << rsn({5}) << int(WifiSecurity::WPA3Enterprise);
+        QTest::newRow("enterprise transition") << rsn({1, 5}) << int(WifiSecurity::WPA2Enterprise);
+        QTest::newRow("suite-b 192") << rsn({12}) << int(WifiSecurity::WPA3Enterprise);
+        QTest::newRow("owe is another kind") << rsn({18}) << int(WifiSecurity::Other);
+        QTest::newRow("psk with 802.1x") << rsn({2, 1}) << int(WifiSecurity::Other);
+        QTest::newRow("no suites listed") << rsn({}) << int(WifiSecurity::Other);
         QTest::newRow("vendor suite") << bytes({1, 0, 0, 0x0f, 0xac, 4, 1, 0, 0, 0x0f, 0xac, 4, 1, 0, 0x00, 0x50, 0xf2,
                                                 2})
-                                      << -1;
-        QTest::newRow("version only: default 802.1x") << bytes({1, 0}) << 9;
+                                      << int(WifiSecurity::Other);
+        // Fields left out from the end take the standard's defaults (802.1X); one cut in the middle is malformed.
+        QTest::newRow("version only") << bytes({1, 0}) << int(WifiSecurity::WPA2Enterprise);
+        QTest::newRow("up to the group cipher") << bytes({1, 0, 0, 0x0f, 0xac, 4}) << int(WifiSecurity::WPA2Enterprise);
+        QTest::newRow("group cipher cut") << bytes({1, 0, 0, 0x0f}) << malformed;
+        QTest::newRow("pairwise list cut short") << bytes({1, 0, 0, 0x0f, 0xac, 4, 0xff, 0xff}) << malformed;
         Blob cut = rsn({2, 8});
         cut.resize(cut.size() - 2);
-        QTest::newRow("suite list cut short") << cut << -1;
-        QTest::newRow("pairwise count beyond the end") << bytes({1, 0, 0, 0x0f, 0xac, 4, 0xff, 0xff}) << 9;
+        QTest::newRow("key management list cut short") << cut << malformed;
+        QTest::newRow("one byte") << bytes({1}) << malformed;
     }
     void rsnSecurity() {
         QFETCH(Blob, body);
-        QFETCH(int, code);
-        QCOMPARE(wifi::rsnSecurity(body), code);
+        const auto code = wifi::rsnSecurity(body);
+        QTEST(code ? int(*code) : malformed, "code");
     }
 
-    void elementLists() {
+    void accessPoints_data() {
+        QTest::addColumn<Blob>("elements");
+        QTest::addColumn<int>("capability");
+        QTest::addColumn<int>("security");
+        QTest::addColumn<int>("phy");
         const Blob ssid = element(0, bytes({'D', 'o', 'm'}));
-        Blob withRsn = ssid;
-        const Blob r = element(48, rsn({8}));
-        withRsn.insert(withRsn.end(), r.begin(), r.end());
-        QCOMPARE(wifi::bssSecurity(withRsn, 0x11), 11);
-        Blob wpa = ssid;
-        const Blob w = element(221, bytes({0x00, 0x50, 0xf2, 1, 1, 0}));
-        wpa.insert(wpa.end(), w.begin(), w.end());
-        QCOMPARE(wifi::bssSecurity(wpa, 0x11), 2);
-        QCOMPARE(wifi::bssSecurity(ssid, 0x11), 1);
-        QCOMPARE(wifi::bssSecurity(ssid, 0x01), 0);
+        const Blob wpa = element(221, bytes({0x00, 0x50, 0xf2, 1, 1, 0}));
+        const Blob sae = element(48, rsn({8}));
+        const Blob ht = element(45, Blob(26)), vht = element(191, Blob(12));
+        const Blob he = element(255, bytes({35, 0, 0})), eht = element(255, bytes({108, 0, 0}));
+        const int unknown = int(WifiPhy::Unknown);
+        QTest::newRow("sae") << ssid + sae << 0x11 << int(WifiSecurity::WPA3Personal) << unknown;
+        QTest::newRow("wpa") << ssid + wpa << 0x11 << int(WifiSecurity::WPA) << unknown;
+        QTest::newRow("rsn beside wpa is mixed") << ssid + sae + wpa << 0x11 << int(WifiSecurity::WPAMixed) << unknown;
+        QTest::newRow("malformed rsn beside wpa")
+            << ssid + element(48, bytes({1})) + wpa << 0x11 << malformed << unknown;
+        QTest::newRow("privacy bit only") << ssid << 0x11 << int(WifiSecurity::WEP) << unknown;
+        QTest::newRow("open") << ssid << 0x01 << int(WifiSecurity::Open) << unknown;
         // An element whose length runs past the list ends the walk.
-        Blob broken = ssid;
-        const Blob tail = bytes({48, 40, 1, 0});
-        broken.insert(broken.end(), tail.begin(), tail.end());
-        QCOMPARE(wifi::bssSecurity(broken, 0x01), 0);
-        QCOMPARE(wifi::bssSecurity({}, 0), 0);
+        QTest::newRow("broken tail") << ssid + bytes({48, 40, 1, 0}) << 0x01 << int(WifiSecurity::Open) << unknown;
+        QTest::newRow("wifi 5") << ssid + ht + vht << 0x01 << int(WifiSecurity::Open) << int(WifiPhy::AC);
+        QTest::newRow("wifi 7") << ssid + eht + he << 0x01 << int(WifiSecurity::Open) << int(WifiPhy::BE);
+    }
+    void accessPoints() {
+        QFETCH(Blob, elements);
+        QFETCH(int, capability);
+        const AccessPoint point = wifi::accessPointOf(elements, quint16(capability));
+        QTEST(point.security ? int(*point.security) : malformed, "security");
+        QTEST(int(point.phy), "phy");
     }
 
     void channels() {
-        const QList<std::tuple<quint32, int, int>> table{{2412, 1, 1},   {2472, 13, 1}, {2484, 14, 1}, {5180, 36, 2},
-                                                         {5825, 165, 2}, {5935, 2, 3},  {5955, 1, 3},  {6415, 93, 3}};
+        const QList<std::tuple<quint32, int, WifiBand>> table{
+            {2412, 1, WifiBand::GHz2_4}, {2472, 13, WifiBand::GHz2_4}, {2484, 14, WifiBand::GHz2_4},
+            {4920, 184, WifiBand::GHz5}, {4980, 196, WifiBand::GHz5},  {5180, 36, WifiBand::GHz5},
+            {5825, 165, WifiBand::GHz5}, {5935, 2, WifiBand::GHz6},    {5955, 1, WifiBand::GHz6},
+            {6415, 93, WifiBand::GHz6}};
         for (const auto& [f, channel, band] : table) {
             QCOMPARE(wifi::channelOf(f), std::optional(channel));
             QCOMPARE(wifi::bandOf(f), band);
         }
         QCOMPARE(wifi::channelOf(60480), std::nullopt);
-        QCOMPARE(wifi::bandOf(60480), 0);
-        QCOMPARE(wifi::widthCode(NL80211_CHAN_WIDTH_20_NOHT), 1);
-        QCOMPARE(wifi::widthCode(NL80211_CHAN_WIDTH_80P80), 4);
-        QCOMPARE(wifi::widthCode(NL80211_CHAN_WIDTH_320), 0);
+        QCOMPARE(wifi::bandOf(60480), WifiBand::Unknown);
+        QCOMPARE(wifi::widthOf(NL80211_CHAN_WIDTH_20_NOHT), WifiWidth::MHz20);
+        QCOMPARE(wifi::widthOf(NL80211_CHAN_WIDTH_80P80), WifiWidth::MHz160);
+        QCOMPARE(wifi::widthOf(NL80211_CHAN_WIDTH_320), WifiWidth::Unknown);
     }
 
     void interfaceAndStation() {
@@ -170,8 +198,8 @@ private slots:
         QCOMPARE(link.iface, u"wlp2s0"_s);
         QCOMPARE(link.ssid, std::optional(u"Dom"_s));
         QCOMPARE(link.channel, std::optional(36));
-        QCOMPARE(link.band, 2);
-        QCOMPARE(link.width, 3);
+        QCOMPARE(link.band, WifiBand::GHz5);
+        QCOMPARE(link.width, WifiWidth::MHz80);
 
         const quint32 rate = 8665;
         const Blob bitrate = nest({{NL80211_RATE_INFO_BITRATE32, blob(rate)},
@@ -185,7 +213,7 @@ private slots:
         QCOMPARE(link.bssid, std::optional(u"a4:83:e7:01:02:03"_s));
         QCOMPARE(link.rssi, std::optional(-52));
         QCOMPARE(link.txRate, 866.5);
-        QCOMPARE(link.phy, 5);
+        QCOMPARE(link.phy, WifiPhy::AC);
         QCOMPARE(link.mcs, std::optional(9));
         QCOMPARE(link.nss, std::optional(2));
 
@@ -196,43 +224,65 @@ private slots:
             QVERIFY(!partial.rssi || *partial.rssi == -52);
             QVERIFY(partial.txRate == 0 || partial.txRate == 866.5);
         }
+
+        // A multi-link association: the channel lives in the link nests, the first link's counts.
+        const quint32 f6 = 6115, f5 = 5500, w160 = NL80211_CHAN_WIDTH_160;
+        const Blob mlo =
+            genl(NL80211_CMD_NEW_INTERFACE,
+                 {{NL80211_ATTR_IFNAME, text("wlan0")},
+                  {NL80211_ATTR_SSID, bytes({'D', 'o', 'm'})},
+                  {NL80211_ATTR_MLO_LINKS,
+                   nest({{1, nest({{NL80211_ATTR_MLO_LINK_ID, bytes({0})},
+                                   {NL80211_ATTR_MAC, bytes({2, 0, 0, 0, 0, 1})},
+                                   {NL80211_ATTR_WIPHY_FREQ, blob(f6)},
+                                   {NL80211_ATTR_CHANNEL_WIDTH, blob(w160)}})},
+                         {2, nest({{NL80211_ATTR_MLO_LINK_ID, bytes({1})}, {NL80211_ATTR_WIPHY_FREQ, blob(f5)}})}})}});
+        WifiLink multi;
+        wifi::readInterface(mlo, multi);
+        QCOMPARE(multi.channel, std::optional(33));
+        QCOMPARE(multi.band, WifiBand::GHz6);
+        QCOMPARE(multi.width, WifiWidth::MHz160);
     }
 
     void radioStandards_data() {
-        QTest::addColumn<int>("band");
-        QTest::addColumn<Blob>("rate");
-        QTest::addColumn<int>("phy");
+        QTest::addColumn<WifiBand>("band");
+        QTest::addColumn<Blob>("tx");
+        QTest::addColumn<Blob>("rx");
+        QTest::addColumn<WifiPhy>("phy");
         QTest::addColumn<QString>("mcsNss");
         const quint16 eleven = 110, fiftyFour = 540;
-        QTest::newRow("ht mcs 15") << 1
+        const Blob legacy54 = nest({{NL80211_RATE_INFO_BITRATE, blob(fiftyFour)}});
+        const Blob he = nest({{NL80211_RATE_INFO_HE_MCS, bytes({11})}, {NL80211_RATE_INFO_HE_NSS, bytes({2})}});
+        QTest::newRow("ht mcs 15") << WifiBand::GHz2_4
                                    << nest({{NL80211_RATE_INFO_BITRATE, blob(quint16(1300))},
                                             {NL80211_RATE_INFO_MCS, bytes({15})}})
-                                   << 4 << u"7/2"_s;
-        QTest::newRow("he") << 2
-                            << nest({{NL80211_RATE_INFO_HE_MCS, bytes({11})}, {NL80211_RATE_INFO_HE_NSS, bytes({2})}})
-                            << 6 << u"11/2"_s;
+                                   << Blob() << WifiPhy::N << u"7/2"_s;
+        QTest::newRow("he") << WifiBand::GHz5 << he << Blob() << WifiPhy::AX << u"11/2"_s;
         QTest::newRow("eht is none of the table")
-            << 3 << nest({{NL80211_RATE_INFO_EHT_MCS, bytes({13})}, {NL80211_RATE_INFO_EHT_NSS, bytes({2})}}) << 7
-            << u"13/2"_s;
+            << WifiBand::GHz6
+            << nest({{NL80211_RATE_INFO_EHT_MCS, bytes({13})}, {NL80211_RATE_INFO_EHT_NSS, bytes({2})}}) << Blob()
+            << WifiPhy::BE << u"13/2"_s;
         QTest::newRow("legacy 11 Mbit/s on 2.4 GHz")
-            << 1 << nest({{NL80211_RATE_INFO_BITRATE, blob(eleven)}}) << 2 << QString();
+            << WifiBand::GHz2_4 << nest({{NL80211_RATE_INFO_BITRATE, blob(eleven)}}) << Blob() << WifiPhy::B
+            << QString();
         QTest::newRow("legacy 54 Mbit/s on 2.4 GHz")
-            << 1 << nest({{NL80211_RATE_INFO_BITRATE, blob(fiftyFour)}}) << 3 << QString();
-        QTest::newRow("legacy on 5 GHz") << 2 << nest({{NL80211_RATE_INFO_BITRATE, blob(fiftyFour)}}) << 1 << QString();
-        QTest::newRow("vht without nss") << 2 << nest({{NL80211_RATE_INFO_VHT_MCS, bytes({9})}}) << 5 << QString();
+            << WifiBand::GHz2_4 << legacy54 << Blob() << WifiPhy::G << QString();
+        QTest::newRow("legacy on 5 GHz") << WifiBand::GHz5 << legacy54 << Blob() << WifiPhy::A << QString();
+        QTest::newRow("legacy sent, he received") << WifiBand::GHz5 << legacy54 << he << WifiPhy::AX << QString();
+        QTest::newRow("he sent, legacy received") << WifiBand::GHz5 << he << legacy54 << WifiPhy::AX << u"11/2"_s;
+        QTest::newRow("vht without nss") << WifiBand::GHz5 << nest({{NL80211_RATE_INFO_VHT_MCS, bytes({9})}}) << Blob()
+                                         << WifiPhy::AC << QString();
     }
     void radioStandards() {
-        QFETCH(int, band);
-        QFETCH(Blob, rate);
-        QFETCH(int, phy);
-        QFETCH(QString, mcsNss);
+        QFETCH(WifiBand, band);
+        QFETCH(Blob, tx);
+        QFETCH(Blob, rx);
         WifiLink link;
         link.band = band;
-        wifi::readStation(
-            genl(NL80211_CMD_NEW_STATION, {{NL80211_ATTR_STA_INFO, nest({{NL80211_STA_INFO_TX_BITRATE, rate}})}}),
-            link);
-        QCOMPARE(link.phy, phy);
-        QCOMPARE(link.mcs && link.nss ? u"%1/%2"_s.arg(*link.mcs).arg(*link.nss) : QString(), mcsNss);
+        const Blob info = nest({{NL80211_STA_INFO_TX_BITRATE, tx}, {NL80211_STA_INFO_RX_BITRATE, rx}});
+        wifi::readStation(genl(NL80211_CMD_NEW_STATION, {{NL80211_ATTR_STA_INFO, info}}), link);
+        QTEST(link.phy, "phy");
+        QTEST(link.mcs && link.nss ? u"%1/%2"_s.arg(*link.mcs).arg(*link.nss) : QString(), "mcsNss");
     }
 
     void surveyAndScan() {
@@ -253,20 +303,21 @@ private slots:
 
         const quint32 associated = NL80211_BSS_STATUS_ASSOCIATED;
         const quint16 capability = 0x0411;
-        Blob ies = element(0, bytes({'D', 'o', 'm'}));
-        const Blob r = element(48, rsn({2, 8}));
-        ies.insert(ies.end(), r.begin(), r.end());
+        const Blob ies = element(0, bytes({'D', 'o', 'm'})) + element(48, rsn({2, 8}));
         const Blob scan =
             genl(NL80211_CMD_NEW_SCAN_RESULTS,
                  {{NL80211_ATTR_BSS, nest({{NL80211_BSS_BSSID, bytes({0xa4, 0x83, 0xe7, 0x01, 0x02, 0x03})},
                                            {NL80211_BSS_CAPABILITY, blob(capability)},
                                            {NL80211_BSS_INFORMATION_ELEMENTS, ies},
-                                           {NL80211_BSS_STATUS, blob(associated)}})}});
+                                           {NL80211_BSS_STATUS, blob(associated)},
+                                           {NL80211_BSS_MLD_ADDR, bytes({0xa6, 0x83, 0xe7, 0, 0, 9})}})}});
         const auto bss = wifi::parseBss(scan);
         QVERIFY(bss);
         QCOMPARE(bss->bssid, u"a4:83:e7:01:02:03"_s);
+        // A multi-link station knows its access point by this address.
+        QCOMPARE(bss->mld, std::optional(u"a6:83:e7:00:00:09"_s));
         QVERIFY(bss->associated);
-        QCOMPARE(bss->security, 13);
+        QCOMPARE(bss->point.security, std::optional(WifiSecurity::WPA2WPA3));
         for (std::size_t cut = 0; cut < scan.size(); ++cut) {
             const auto partial = wifi::parseBss(Blob(scan.begin(), scan.begin() + std::ptrdiff_t(cut)));
             QVERIFY(!partial || partial->bssid == bss->bssid);
@@ -276,28 +327,60 @@ private slots:
         QVERIFY(!wifi::parseBss(shortBssid));
     }
 
-    void resolverFile() {
-        const QByteArray text = "# Generated by NetworkManager\n"
-                                "search home\n"
-                                "nameserver\n"
-                                "nameserver not-an-address\n"
-                                ";nameserver 9.9.9.9\n"
-                                "\x01\xff garbage \n"
-                                "  nameserver\t192.168.1.1   # the router\n"
-                                "nameserver 1.1.1.1\n";
-        QCOMPARE(resolv::firstNameserver(text), std::optional(u"192.168.1.1"_s));
-        QCOMPARE(resolv::firstNameserver("nameserver fe80::1%wlan0\n"), std::optional(u"fe80::1%wlan0"_s));
-        QCOMPARE(resolv::firstNameserver("nameserver 2001:db8::1"), std::optional(u"2001:db8::1"_s));
-        QCOMPARE(resolv::firstNameserver("options edns0\n"), std::nullopt);
-        QCOMPARE(resolv::firstNameserver(""), std::nullopt);
+    void chooseStation() {
+        const auto station = [](const char* name, std::optional<QString> ssid, quint32 type = NL80211_IFTYPE_STATION) {
+            return nl80211::WirelessInterface{QString::fromLatin1(name), type, std::move(ssid)};
+        };
+        // An idle internal card and an associated USB dongle: the dongle; an access point is no station.
+        QCOMPARE(wifi::chooseStation({station("wlp2s0", {}), station("wlx00c0ca", u"Dom"_s)})->name, u"wlx00c0ca"_s);
+        QCOMPARE(wifi::chooseStation({station("wlan0", u"Hot"_s, NL80211_IFTYPE_AP), station("wlan1", {})})->name,
+                 u"wlan1"_s);
+        QCOMPARE(wifi::chooseStation({}), nullptr);
+    }
 
+    void resolverFiles_data() {
+        // The resolver file, NetworkManager's list, resolved's list, and what resolved says over D-Bus.
+        QTest::addColumn<QByteArray>("resolvConf");
+        QTest::addColumn<QByteArray>("networkManager");
+        QTest::addColumn<QByteArray>("resolved");
+        QTest::addColumn<QString>("upstream");
+        QTest::addColumn<QString>("shown");
+        const QByteArray none;
+        QTest::newRow("plain server") << "nameserver 192.168.1.1\n"_ba
+                                      << "nameserver 9.9.9.9\n"_ba << none << u"1.1.1.1"_s << u"192.168.1.1"_s;
+        QTest::newRow("resolved's stub, asked over D-Bus")
+            << "nameserver 127.0.0.53\noptions edns0 trust-ad\n"_ba << none << "nameserver 192.168.7.1\n"_ba
+            << u"192.168.7.2"_s << u"192.168.7.2"_s;
+        QTest::newRow("NetworkManager's dnsmasq")
+            << "nameserver 127.0.1.1\n"_ba
+            << "nameserver 127.0.0.1\nnameserver 2001:db8::53\n"_ba << none << QString() << u"2001:db8::53"_s;
+        QTest::newRow("local unbound with nothing behind it")
+            << "nameserver 127.0.0.1\n"_ba << none << none << QString() << u"127.0.0.1"_s;
+        QTest::newRow("no file") << none << "nameserver 10.0.0.1\n"_ba << none << u"1.1.1.1"_s << QString();
+        QTest::newRow("lines that are not servers")
+            << "# Generated by NetworkManager\nsearch home\nnameserver\nnameserver not-an-address\n"
+               ";nameserver 9.9.9.9\n\x01\xff garbage \n  nameserver\t192.168.1.1   # the router\nnameserver 1.1.1.1\n"_ba
+            << none << none << QString() << u"192.168.1.1"_s;
+        QTest::newRow("scoped link-local")
+            << "nameserver fe80::1%wlan0\n"_ba << none << none << QString() << u"fe80::1%wlan0"_s;
+    }
+    void resolverFiles() {
+        QFETCH(QByteArray, resolvConf);
+        QFETCH(QByteArray, networkManager);
+        QFETCH(QByteArray, resolved);
+        QFETCH(QString, upstream);
         QTemporaryDir dir;
-        const QString stub = dir.filePath(u"resolv.conf"_s), upstream = dir.filePath(u"upstream.conf"_s);
-        write(stub, "nameserver 127.0.0.53\noptions edns0 trust-ad\n");
-        QCOMPARE(resolv::nameserver(stub, upstream), std::optional(u"127.0.0.53"_s));
-        write(upstream, "nameserver 192.168.7.1\n");
-        QCOMPARE(resolv::nameserver(stub, upstream), std::optional(u"192.168.7.1"_s));
-        QCOMPARE(resolv::nameserver(dir.filePath(u"missing"_s), upstream), std::nullopt);
+        resolv::Files files{dir.filePath(u"resolv.conf"_s), dir.filePath(u"no-stub.conf"_s),
+                            dir.filePath(u"resolved.conf"_s)};
+        const std::array<std::pair<QString, QByteArray>, 3> contents{
+            {{files.resolvConf, resolvConf}, {files.networkManager, networkManager}, {files.resolved, resolved}}};
+        for (const auto& [path, text] : contents) {
+            if (!text.isNull())
+                write(path, text);
+        }
+        const auto server =
+            resolv::nameserver([&] { return upstream.isEmpty() ? std::nullopt : std::optional(upstream); }, files);
+        QTEST(server.value_or(QString()), "shown");
     }
 
     void router() {
@@ -307,12 +390,25 @@ private slots:
                                          "garbage line\n"
                                          "wlan0\t0000A8C0\t00000000\t0001\t0\t0\t600\t00FFFFFF\t0\n"
                                          "tun0\t00000000\t00000000\t0001\t0\t0\t50\t00000000\t0\n");
-        QCOMPARE(routes::router(table, u"wlan0"_s), std::optional(u"192.168.0.1"_s));
-        // Without a Wi-Fi route the lowest metric wins; here a tunnel with no gateway.
-        QCOMPARE(routes::router(table, QString()), std::nullopt);
-        QCOMPARE(routes::router(std::vector(table.begin(), table.begin() + 1), u"wlan0"_s),
+        // As the kernel prints it: the router's advertisement, an unreachable default on lo, a prefix route.
+        const auto table6 =
+            routes::parse6("00000000000000000000000000000000 00 00000000000000000000000000000000 00 "
+                           "fe800000000000000000000000000001 00000400 00000001 00000000 00450003     eth1\n"
+                           "00000000000000000000000000000000 00 00000000000000000000000000000000 00 "
+                           "00000000000000000000000000000000 ffffffff 00000001 00000000 00200200       lo\n"
+                           "20010db8000000000000000000000000 40 00000000000000000000000000000000 00 "
+                           "00000000000000000000000000000000 00000100 00000001 00000000 00000001     eth1\n"
+                           "short line\n");
+        const std::vector<routes::Route> none;
+        QCOMPARE(routes::router(table, table6, u"wlan0"_s), std::optional(u"192.168.0.1"_s));
+        // Without a route of its own the lowest metric wins; here a tunnel with no gateway.
+        QCOMPARE(routes::router(table, table6, QString()), std::nullopt);
+        QCOMPARE(routes::router(std::vector(table.begin(), table.begin() + 1), {}, u"wlan0"_s),
                  std::optional(u"192.168.1.1"_s));
-        QCOMPARE(routes::router({}, u"wlan0"_s), std::nullopt);
+        // IPv6 only: the router's link-local address.
+        QCOMPARE(routes::router(none, table6, u"eth1"_s), std::optional(u"fe80::1"_s));
+        QCOMPARE(routes::defaultInterface(none, table6), u"eth1"_s);
+        QCOMPARE(routes::router(none, {}, u"wlan0"_s), std::nullopt);
     }
 
     void sysfsTree() {
@@ -353,6 +449,15 @@ private slots:
                                                                    {u"eth0"_s, u"a4:83:e7:01:02:03"_s},
                                                                    {u"wlan0"_s, u"3a:1b:2c:3d:4e:5f"_s}}));
         QCOMPARE(sysfs::hardwarePorts(dir.filePath(u"none"_s)), (QMap<QString, QString>()));
+        // Tunnels by kind, whatever their names: a tap device and a modem's raw IP link are none.
+        device(u"cscotun0"_s, u"virtual"_s, "DEVTYPE=tun\n", 65534, "");
+        write(root + u"/cscotun0/tun_flags"_s, "0x1001\n");
+        device(u"vnet0"_s, u"virtual"_s, "DEVTYPE=tun\n", 1, "fe:54:00:12:34:56");
+        write(root + u"/vnet0/tun_flags"_s, "0x1002\n");
+        device(u"office"_s, u"virtual"_s, "DEVTYPE=wireguard\n", 65534, "");
+        device(u"ppp0"_s, u"virtual"_s, "", 512, "");
+        device(u"gre1"_s, u"virtual"_s, "", 778, "");
+        QCOMPARE(sysfs::tunnels(root), (QStringList{u"cscotun0"_s, u"gre1"_s, u"office"_s, u"ppp0"_s, u"tun0"_s}));
         QCOMPARE(sysfs::permanentMAC(u"lo"_s), std::nullopt);
         QCOMPARE(sysfs::permanentMAC(u"no-such-device-name-that-is-long"_s), std::nullopt);
     }
@@ -391,26 +496,98 @@ private slots:
         QVERIFY(procnet::readProcesses(root + u"/missing"_s).empty());
     }
 
-    void samplerKeepsClosedSockets() {
-        procnet::Sampler s;
-        const auto proc = [](int pid, const char* name, std::vector<quint64> sockets) {
-            return procnet::Process{pid, QString::fromUtf8(name), std::move(sockets)};
-        };
-        QByteArray text = s.join({{11, 100, 10}, {12, 200, 20}, {13, 5, 5}, {99, 7, 7}},
-                                 {proc(1, "firefox", {11, 12}), proc(2, "a,b\nc", {13}), proc(3, "idle", {})});
-        ProcessSample sample = parseSample(QString::fromUtf8(text));
-        QCOMPARE(sample, (ProcessSample{{u"firefox.1"_s, {300, 30}}, {u"a_b_c.2"_s, {5, 5}}}));
-        // Socket 12 closed and 14 opened: firefox keeps what 12 carried.
-        text = s.join({{11, 150, 15}, {14, 1, 1}, {13, 6, 6}},
-                      {proc(1, "firefox", {11, 14}), proc(2, "a,b\nc", {13}), proc(3, "idle", {})});
-        sample = parseSample(QString::fromUtf8(text));
-        QCOMPARE(sample[u"firefox.1"_s], (Counters{351, 36}));
-        // All of its sockets closed: still listed while it lives, gone once it ends.
-        text = s.join({}, {proc(1, "firefox", {}), proc(3, "idle", {})});
-        sample = parseSample(QString::fromUtf8(text));
-        QCOMPARE(sample, (ProcessSample{{u"firefox.1"_s, {351, 36}}}));
-        text = s.join({}, {proc(3, "idle", {})});
-        QVERIFY(parseSample(QString::fromUtf8(text)).isEmpty());
+    void wholeNames_data() {
+        QTest::addColumn<QString>("comm");
+        QTest::addColumn<QByteArray>("cmdline");
+        QTest::addColumn<QByteArray>("exe");
+        QTest::addColumn<QString>("name");
+        const QByteArray calendar = "/usr/libexec/gnome-shell-calendar-server";
+        QTest::newRow("cut name, whole in argv[0]")
+            << u"gnome-shell-cal"_s << calendar + '\0' << calendar << u"gnome-shell-calendar-server"_s;
+        QTest::newRow("a script under its interpreter")
+            << u"sync-my-photos-"_s << "/usr/bin/python3\0/home/ania/bin/sync-my-photos-nightly\0--quiet\0"_ba
+            << "/usr/bin/python3.11"_ba << u"sync-my-photos-nightly"_s;
+        QTest::newRow("a program that named itself anew")
+            << u"Isolated Web Co"_s << "/usr/lib/firefox-esr/firefox-esr\0-contentproc\0"_ba
+            << "/usr/lib/firefox-esr/firefox-esr"_ba << u"firefox-esr"_s;
+        QTest::newRow("replaced executable")
+            << u"Isolated Web Co"_s << QByteArray() << "/usr/lib/firefox/firefox (deleted)"_ba << u"firefox"_s;
+    }
+    void wholeNames() {
+        QFETCH(QString, comm);
+        QFETCH(QByteArray, cmdline);
+        QFETCH(QByteArray, exe);
+        QTEST(procnet::wholeName(comm, cmdline, exe), "name");
+    }
+
+    void vpnPrograms() {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        // Mullvad's daemon holds a tun descriptor attached to tun1; NordVPN's cannot be looked into.
+        write(root + u"/11/fdinfo/5"_s, "pos:\t0\nflags:\t02\niff:\ttun1\n");
+        QDir().mkpath(root + u"/11/fd"_s);
+        QVERIFY(QFile::link(u"/dev/net/tun"_s, root + u"/11/fd/5"_s));
+        const std::vector<procnet::Process> running{{10, u"nordvpnd"_s, {}}, {11, u"mullvad-daemon"_s, {}}};
+        const QStringList tunnels{u"nordlynx"_s, u"tun0"_s, u"tun1"_s, u"wg0-mullvad"_s, u"CloudflareWARP"_s};
+        QCOMPARE(vpn::owners(tunnels, running, root), (QMap<QString, QString>{{u"CloudflareWARP"_s, QString()},
+                                                                              {u"nordlynx"_s, u"NordVPN"_s},
+                                                                              {u"tun0"_s, QString()},
+                                                                              {u"tun1"_s, u"Mullvad VPN"_s},
+                                                                              {u"wg0-mullvad"_s, u"Mullvad VPN"_s}}));
+        // Without the daemons no tunnel is anyone's.
+        QCOMPARE(vpn::owners({u"nordlynx"_s}, {}, root), (QMap<QString, QString>{{u"nordlynx"_s, QString()}}));
+    }
+
+    void samplerCountsEachSocketOnce_data() {
+        // Samples in order, each "socket=received,acked ..." (the dump) then "| pid:name:inode,inode ..."
+        // (the processes and their descriptors); then the totals of the last one.
+        QTest::addColumn<QStringList>("samples");
+        QTest::addColumn<QString>("totals");
+        QTest::newRow("one socket, two processes")
+            << QStringList{u"11=100,10 12=200,20 13=5,5 99=7,7 | 1:firefox:11,12 2:a,b:13 3:idle:"_s}
+            << u"a_b.2=5,5 firefox.1=300,30"_s;
+        QTest::newRow("closed socket keeps its bytes")
+            << QStringList{u"11=100,10 12=200,20 | 1:firefox:11,12"_s, u"11=150,15 14=1,1 | 1:firefox:11,14"_s}
+            << u"firefox.1=351,36"_s;
+        QTest::newRow("all closed, still alive")
+            << QStringList{u"11=100,10 | 1:firefox:11"_s, u"| 1:firefox:"_s} << u"firefox.1=100,10"_s;
+        QTest::newRow("ended") << QStringList{u"11=100,10 | 1:firefox:11"_s, u"| 3:idle:"_s} << QString();
+        QTest::newRow("missing from one dump")
+            << QStringList{u"11=100,10 | 1:firefox:11"_s, u"| 1:firefox:11"_s, u"11=150,15 | 1:firefox:11"_s}
+            << u"firefox.1=150,15"_s;
+        QTest::newRow("listed twice in one dump")
+            << QStringList{u"11=100,10 11=100,10 | 1:firefox:11"_s} << u"firefox.1=100,10"_s;
+        QTest::newRow("passed to another process")
+            << QStringList{u"11=100,10 | 1:sshd:11 2:bash:"_s, u"11=150,15 | 1:sshd: 2:bash:11"_s,
+                           u"11=170,17 | 1:sshd: 2:bash:11"_s}
+            << u"bash.2=70,7 sshd.1=100,10"_s;
+        QTest::newRow("shared after a fork counts for the first")
+            << QStringList{u"11=100,10 | 1:nginx:11 2:nginx:11"_s} << u"nginx.1=100,10"_s;
+    }
+    void samplerCountsEachSocketOnce() {
+        QFETCH(QStringList, samples);
+        procnet::Sampler sampler;
+        ProcessSample last;
+        for (const QString& step : samples) {
+            std::vector<procnet::SocketBytes> sockets;
+            std::vector<procnet::Process> processes;
+            for (const QString& s : step.section(u'|', 0, 0).split(u' ', Qt::SkipEmptyParts)) {
+                const QStringList counts = s.section(u'=', 1).split(u',');
+                sockets.push_back(
+                    {s.section(u'=', 0, 0).toULongLong(), counts[0].toULongLong(), counts[1].toULongLong()});
+            }
+            for (const QString& p : step.section(u'|', 1).split(u' ', Qt::SkipEmptyParts)) {
+                procnet::Process process{p.section(u':', 0, 0).toInt(), p.section(u':', 1, 1), {}};
+                for (const QString& inode : p.section(u':', 2).split(u',', Qt::SkipEmptyParts))
+                    process.sockets.push_back(inode.toULongLong());
+                processes.push_back(process);
+            }
+            last = parseSample(QString::fromUtf8(sampler.join(sockets, processes)));
+        }
+        QStringList totals;
+        for (auto it = last.cbegin(); it != last.cend(); ++it)
+            totals.append(u"%1=%2,%3"_s.arg(it.key()).arg(it->in).arg(it->out));
+        QTEST(totals.join(u' '), "totals");
     }
 
     void samplerSeesLoopbackTraffic() {
@@ -423,7 +600,8 @@ private slots:
         QVERIFY(client.waitForConnected(5000));
 
         procnet::Sampler sampler;
-        const QString self = procnet::safeName(QString::fromUtf8(readComm())) + u'.' +
+        // Longer than the kernel's 15 bytes: its whole name comes from the command line.
+        const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName() + u'.' +
                              QString::number(QCoreApplication::applicationPid());
         const ProcessSample before = parseSample(QString::fromUtf8(sampler.sample()));
 
@@ -474,7 +652,6 @@ private slots:
         Advanced a(clock);
         rtnetlink::InterfaceReader reader;
         a.update(reader.read());
-        QVERIFY(a.addrs().contains(KV{u"eth5 10.77.0.1"_s, u"10.77.0.1"_s}));
         const QString rx0 = link->inA(u"cat /sys/class/net/eth5/statistics/rx_bytes"_s);
         link->exchange(50, 1000);
         const QString rx1 = link->inA(u"cat /sys/class/net/eth5/statistics/rx_bytes"_s);
@@ -485,13 +662,7 @@ private slots:
         QCOMPARE(a.ifaces()[0].name, u"eth5"_s);
         QCOMPARE(a.ifaces()[0].down, (rx1.trimmed().toDouble() - rx0.trimmed().toDouble()) / 2.0);
         QVERIFY(a.ifaces()[0].down >= 50 * 1000 / 2.0);
-        QVERIFY(QTest::qWaitFor([&] { return a.samples() == 1 && a.slowReadings() == 1; }));
-    }
-
-private:
-    static QByteArray readComm() {
-        QFile f(u"/proc/self/comm"_s);
-        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
+        QVERIFY(QTest::qWaitFor([&] { return a.samples() == 1 && a.slowReadings() == 1 && !a.linkBusy(); }));
     }
 };
 

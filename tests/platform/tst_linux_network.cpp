@@ -301,7 +301,7 @@ private slots:
             QSKIP("this machine has Wi-Fi; the check below assumes none");
         const auto net = systemNetwork();
         routes::SystemTable table;
-        const auto route = routes::defaultRoute(table.read());
+        const auto route = routes::defaultRoute(routes::parse(table.text()));
         const Link link = net->link(net->interfaces());
         QVERIFY(!link.wireless);
         QVERIFY(route ? link.primary == route->iface : link.primary.isEmpty() || isMeasured(link.primary));

@@ -1,11 +1,20 @@
+#include "platform/linux/resolved.h"
 #include "platform/platform.h"
 #include "support/session_bus.h"
 #include "support/temp_home.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QSettings>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QtTest>
 
 #include <csignal>
+#include <sys/socket.h>
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +49,35 @@ QString execLine(const QString& file) {
     }
     return {};
 }
+
+// A stand-in for systemd-resolved: interface 2 is its link, sending to 192.168.7.2 (or to none); its global
+// server is 2001:db8::53.
+class FakeResolved final : public QDBusVirtualObject {
+public:
+    bool linkHasServer = true;
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
+        const QString link = u"/org/freedesktop/resolve1/link/_32"_s;
+        if (m.member() == u"GetLink") {
+            bus.send(m.arguments().value(0).toInt() == 2
+                         ? m.createReply(QVariant::fromValue(QDBusObjectPath(link)))
+                         : m.createErrorReply(u"org.freedesktop.resolve1.NoSuchLink"_s, QString()));
+            return true;
+        }
+        // Properties.Get of CurrentDNSServer: (family, bytes), after the interface index on the manager.
+        QDBusArgument server;
+        server.beginStructure();
+        if (m.path() != link)
+            server << 0 << AF_INET6 << QByteArray::fromHex("20010db8000000000000000000000053");
+        else
+            server << (linkHasServer ? AF_INET : 0) << (linkHasServer ? QByteArray::fromHex("c0a80702") : QByteArray());
+        server.endStructure();
+        bus.send(m.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(server)))));
+        return true;
+    }
+};
 
 } // namespace
 
@@ -127,6 +165,41 @@ private slots:
         platform::notify({u"first"_s, u"Tytuł"_s, u"znowu"_s});
         QTRY_COMPARE(service.shown().size(), 3);
         QCOMPARE(service.shown()[2].replaces, 1u);
+    }
+
+    void resolvedCurrentServer_data() {
+        QTest::addColumn<int>("ifindex");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("linkHasServer");
+        QTest::addColumn<QString>("server");
+        QTest::newRow("the link's server") << 2 << true << true << u"192.168.7.2"_s;
+        QTest::newRow("the link has none: the global one") << 2 << true << false << u"2001:db8::53"_s;
+        QTest::newRow("a link it does not know") << 5 << true << true << u"2001:db8::53"_s;
+        QTest::newRow("not running") << 2 << false << true << QString();
+    }
+    void resolvedCurrentServer() {
+        QFETCH(int, ifindex);
+        QFETCH(bool, running);
+        QFETCH(bool, linkHasServer);
+        if (!bus.ok())
+            QSKIP("dbus-daemon is not available");
+        QDBusConnection service = QDBusConnection::connectToBus(bus.address(), u"fake-resolved"_s);
+        FakeResolved resolved;
+        resolved.linkHasServer = linkHasServer;
+        if (running) {
+            QVERIFY(service.registerVirtualObject(u"/org/freedesktop/resolve1"_s, &resolved, QDBusConnection::SubPath));
+            QVERIFY(service.registerService(u"org.freedesktop.resolve1"_s));
+        }
+        const QDBusConnection client = QDBusConnection::connectToBus(bus.address(), u"resolved-client"_s);
+        // Asked from a worker thread, as the slow reading asks.
+        QFuture<std::optional<QString>> asked =
+            QtConcurrent::run([&client, ifindex] { return platform::resolved::currentServer(client, ifindex); });
+        QTRY_VERIFY(asked.isFinished());
+        QTEST(asked.result().value_or(QString()), "server");
+        service.unregisterService(u"org.freedesktop.resolve1"_s);
+        service.unregisterObject(u"/org/freedesktop/resolve1"_s, QDBusConnection::UnregisterTree);
+        QDBusConnection::disconnectFromBus(u"fake-resolved"_s);
+        QDBusConnection::disconnectFromBus(u"resolved-client"_s);
     }
 
     void terminationSignalsReachTheEventLoop() {

@@ -4,9 +4,15 @@
 #include "platform/linux/proc_net_route.h"
 #include "platform/linux/process_sampler.h"
 #include "platform/linux/resolv_conf.h"
+#include "platform/linux/resolved.h"
 #include "platform/linux/router.h"
+#include "platform/linux/vpn_programs.h"
 #include "platform/linux/wifi_link.h"
 #include "platform/platform.h"
+
+#include <QDBusConnection>
+
+#include <net/if.h>
 
 #include <array>
 
@@ -27,11 +33,16 @@ public:
     SlowFacts slow() override {
         SlowFacts facts;
         nl80211::Client client;
-        const auto interfaces = client.interfaces();
-        const QString wireless = interfaces.empty() ? QString() : interfaces.front().name;
-        routes::SystemTable table;
-        facts.router = routes::router(table.read(), wireless);
-        facts.dns = resolv::nameserver();
+        const auto wireless = client.interfaces();
+        const auto table = routes::parse(routes::SystemTable().text());
+        const auto table6 = routes::parse6(routes::SystemTable(routes::ipv6Table).text());
+        // The associated Wi-Fi interface stands for the machine's network, else the default route's.
+        const nl80211::WirelessInterface* station = wifi::chooseStation(wireless);
+        const QString primary = station && station->ssid ? station->name : routes::defaultInterface(table, table6);
+        facts.router = routes::router(table, table6, primary);
+        const int index = primary.isEmpty() ? 0 : int(if_nametoindex(primary.toLocal8Bit().constData()));
+        facts.dns =
+            resolv::nameserver([index] { return resolved::currentServer(QDBusConnection::systemBus(), index); });
         facts.ports = sysfs::hardwarePorts();
         // Only hardware has a MAC address worth showing; bridges and virtual links make theirs up.
         const QMap<QString, QString> macs = sysfs::currentMACs();
@@ -43,8 +54,8 @@ public:
             if (const auto permanent = sysfs::permanentMAC(it.key()))
                 facts.hwMAC.insert(it.key(), *permanent);
         }
-        facts.security = wifi::readSecurity(client);
-        facts.processes = processNames();
+        facts.accessPoints = wifi::readAccessPoints(client);
+        facts.tunnels = vpn::owners(sysfs::tunnels(), procnet::readProcesses(procnet::proc, false));
         return facts;
     }
 
@@ -58,8 +69,8 @@ private:
 } // namespace
 
 bool isTunnel(QStringView name) {
-    static constexpr std::array<QStringView, 6> prefixes{u"tun",      u"wg",     u"tailscale",
-                                                         u"nordlynx", u"proton", u"CloudflareWARP"};
+    static constexpr std::array<QStringView, 10> prefixes{
+        u"tun", u"wg", u"tailscale", u"nordlynx", u"nordtun", u"proton", u"CloudflareWARP", u"cscotun", u"gpd", u"ppp"};
     for (const QStringView prefix : prefixes) {
         if (name.startsWith(prefix))
             return true;
@@ -69,13 +80,6 @@ bool isTunnel(QStringView name) {
 
 bool isZeroTier(QStringView name) {
     return name.startsWith(u"zt");
-}
-
-QStringList processNames() {
-    QStringList names;
-    for (const procnet::Process& p : procnet::readProcesses(procnet::proc, false))
-        names.append(p.name);
-    return names;
 }
 
 std::unique_ptr<Details> systemDetails() {

@@ -8,11 +8,13 @@
 
 #include <linux/ethtool.h>
 #include <linux/if_arp.h>
+#include <linux/if_tun.h>
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -79,6 +81,29 @@ QMap<QString, QString> hardwarePorts(const QString& root) {
             ports.insert(device, *port);
     }
     return ports;
+}
+
+QStringList tunnels(const QString& root) {
+    static constexpr std::array<int, 7> tunnelTypes{ARPHRD_NONE, ARPHRD_PPP,   ARPHRD_TUNNEL, ARPHRD_TUNNEL6,
+                                                    ARPHRD_SIT,  ARPHRD_IPGRE, ARPHRD_IP6GRE};
+    QStringList found;
+    for (const QString& device : devices(root)) {
+        const QString dir = root + u'/' + device;
+        // Hardware is no tunnel, though a modem's raw IP link has no Ethernet frame either.
+        if (QFileInfo::exists(dir + u"/device"_s))
+            continue;
+        bool ok = false;
+        const int type = readSmall(dir + u"/type"_s).toInt(&ok);
+        if (!ok)
+            continue;
+        // A tun device tells its mode; a tap device carries Ethernet frames, as virtual machines' links do.
+        const QByteArray tunFlags = readSmall(dir + u"/tun_flags"_s);
+        const bool tun = !tunFlags.isEmpty() && (tunFlags.toUInt(nullptr, 16) & IFF_TUN);
+        const bool listed = std::find(tunnelTypes.begin(), tunnelTypes.end(), type) != tunnelTypes.end();
+        if (tun || listed || ueventSays(dir, "DEVTYPE=wireguard"))
+            found.append(device);
+    }
+    return found;
 }
 
 QMap<QString, QString> currentMACs(const QString& root) {

@@ -16,6 +16,10 @@ std::optional<QString> portOf(const QString& root, const QString& device);
 // Device → port for every device with a port.
 QMap<QString, QString> hardwarePorts(const QString& root = netRoot);
 
+// The devices that carry IP packets without an Ethernet frame, as VPNs do: tun (not tap) devices, WireGuard,
+// PPP and the kernel's IP tunnels.
+QStringList tunnels(const QString& root = netRoot);
+
 // Device → the MAC address in use, for Ethernet-type devices with a non-zero address.
 QMap<QString, QString> currentMACs(const QString& root = netRoot);
 

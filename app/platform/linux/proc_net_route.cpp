@@ -31,6 +31,32 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
+// The first `count` blank-separated fields of a line; fewer when the line has fewer.
+template <std::size_t N> int split(QByteArrayView line, std::array<QByteArrayView, N>& fields) {
+    int count = 0;
+    qsizetype at = 0;
+    while (count < int(N)) {
+        while (at < line.size() && isBlank(line[at]))
+            ++at;
+        const qsizetype start = at;
+        while (at < line.size() && !isBlank(line[at]))
+            ++at;
+        if (at == start)
+            break;
+        fields[std::size_t(count++)] = line.sliced(start, at - start);
+    }
+    return count;
+}
+
+// Calls `take` with each line of `text`.
+template <typename F> void eachLine(QByteArrayView text, F take) {
+    while (!text.isEmpty()) {
+        const qsizetype end = text.indexOf('\n');
+        take(end < 0 ? text : text.first(end));
+        text = end < 0 ? QByteArrayView() : text.sliced(end + 1);
+    }
+}
+
 template <typename T> std::optional<T> number(QByteArrayView field, int base) {
     T value{};
     const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value, base);
@@ -49,19 +75,7 @@ std::optional<quint32> address(QByteArrayView field) {
 
 std::optional<Route> parseLine(QByteArrayView line) {
     std::array<QByteArrayView, neededColumns> fields;
-    int count = 0;
-    qsizetype at = 0;
-    while (count < neededColumns) {
-        while (at < line.size() && isBlank(line[at]))
-            ++at;
-        const qsizetype start = at;
-        while (at < line.size() && !isBlank(line[at]))
-            ++at;
-        if (at == start)
-            break;
-        fields[count++] = line.sliced(start, at - start);
-    }
-    if (count < neededColumns)
+    if (split(line, fields) < neededColumns)
         return std::nullopt;
 
     const auto destination = address(fields[destinationColumn]);
@@ -75,17 +89,53 @@ std::optional<Route> parseLine(QByteArrayView line) {
     return Route{QString::fromUtf8(fields[ifaceColumn]), *destination, *gateway, *flags, quint32(*metric), *mask};
 }
 
+// 32 hexadecimal digits, the address in network order.
+std::optional<std::array<quint8, 16>> address6(QByteArrayView field) {
+    if (field.size() != 32)
+        return std::nullopt;
+    std::array<quint8, 16> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = number<quint8>(field.sliced(qsizetype(2 * i), 2), 16);
+        if (!byte)
+            return std::nullopt;
+        bytes[i] = *byte;
+    }
+    return bytes;
+}
+
+// Columns: destination, its prefix length, source, its prefix length, next hop, metric, references, use,
+// flags, device; all numbers hexadecimal.
+std::optional<Route6> parseLine6(QByteArrayView line) {
+    std::array<QByteArrayView, 10> fields;
+    if (split(line, fields) < 10)
+        return std::nullopt;
+    const auto destination = address6(fields[0]);
+    const auto prefix = number<quint8>(fields[1], 16);
+    const auto gateway = address6(fields[4]);
+    const auto metric = number<quint32>(fields[5], 16);
+    const auto flags = number<quint32>(fields[8], 16);
+    if (!destination || !prefix || *prefix > 128 || !gateway || !metric || !flags)
+        return std::nullopt;
+    return Route6{QString::fromUtf8(fields[9]), *prefix, *gateway, *flags, *metric};
+}
+
 } // namespace
 
 std::vector<Route> parse(QByteArrayView text) {
     std::vector<Route> routes;
-    while (!text.isEmpty()) {
-        const qsizetype end = text.indexOf('\n');
-        const QByteArrayView line = end < 0 ? text : text.first(end);
-        text = end < 0 ? QByteArrayView() : text.sliced(end + 1);
+    eachLine(text, [&routes](QByteArrayView line) {
         if (auto route = parseLine(line))
             routes.push_back(std::move(*route));
-    }
+    });
+    return routes;
+}
+
+std::vector<Route6> parse6(QByteArrayView text) {
+    std::vector<Route6> routes;
+    eachLine(text, [&routes](QByteArrayView line) {
+        if (auto route = parseLine6(line))
+            routes.push_back(std::move(*route));
+    });
     return routes;
 }
 
@@ -100,14 +150,27 @@ std::optional<Route> defaultRoute(const std::vector<Route>& routes) {
     return best;
 }
 
+std::optional<Route6> defaultRoute6(const std::vector<Route6>& routes) {
+    std::optional<Route6> best;
+    for (const Route6& route : routes) {
+        const bool usable = (route.flags & RTF_UP) && !(route.flags & RTF_REJECT);
+        if (route.prefix == 0 && usable && (!best || route.metric < best->metric))
+            best = route;
+    }
+    return best;
+}
+
+// thread-self, not self: the namespace of the calling thread, like the sockets it opens.
+SystemTable::SystemTable(const char* name)
+    : path_(QByteArray("/proc/thread-self/net/") + name) {}
+
 SystemTable::~SystemTable() {
     close();
 }
 
-std::vector<Route> SystemTable::read() {
-    // thread-self, not self: the namespace of the calling thread, like the sockets it opens.
+QByteArrayView SystemTable::text() {
     if (fd_ < 0)
-        fd_ = ::open("/proc/thread-self/net/route", O_RDONLY | O_CLOEXEC);
+        fd_ = ::open(path_.constData(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         return {};
     if (text_.size() < initialRead)
@@ -116,7 +179,8 @@ std::vector<Route> SystemTable::read() {
     for (;;) {
         if (size == text_.size()) {
             if (size >= largestRead) {
-                // A full Internet table: the default route sorts first, so the complete lines read suffice.
+                // A full Internet table: both files list the default route first, so the complete lines read
+                // suffice.
                 size = text_.lastIndexOf('\n', size - 1) + 1;
                 break;
             }
@@ -131,7 +195,7 @@ std::vector<Route> SystemTable::read() {
             break;
         size += got;
     }
-    return parse(QByteArrayView(text_).first(size));
+    return QByteArrayView(text_).first(size);
 }
 
 void SystemTable::close() {

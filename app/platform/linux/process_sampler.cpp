@@ -91,20 +91,35 @@ std::vector<quint64> socketsOf(int procFd, const char* pid) {
     return inodes;
 }
 
-QString commOf(int procFd, const char* pid) {
-    const std::string path = std::string(pid) + "/comm";
+QByteArray readAt(int procFd, const std::string& path, std::size_t limit) {
     const int fd = openat(procFd, path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return {};
-    std::array<char, 64> buffer{};
-    const ssize_t size = read(fd, buffer.data(), buffer.size());
+    QByteArray text(qsizetype(limit), Qt::Uninitialized);
+    const ssize_t size = read(fd, text.data(), limit);
     ::close(fd);
-    if (size <= 0)
-        return {};
-    QByteArray text(buffer.data(), qsizetype(size));
-    if (text.endsWith('\n'))
-        text.chop(1);
-    return QString::fromUtf8(text);
+    text.truncate(size > 0 ? qsizetype(size) : 0);
+    return text;
+}
+
+// The kernel keeps this many bytes of a process name.
+constexpr qsizetype commLength = 15;
+
+QString nameOf(int procFd, const char* pid, bool whole) {
+    QByteArray comm = readAt(procFd, std::string(pid) + "/comm", 64);
+    if (comm.endsWith('\n'))
+        comm.chop(1);
+    const QString name = QString::fromUtf8(comm);
+    if (!whole || comm.size() != commLength)
+        return name;
+    std::array<char, 4096> exe{};
+    const ssize_t size = readlinkat(procFd, (std::string(pid) + "/exe").c_str(), exe.data(), exe.size());
+    const QByteArray cmdline = readAt(procFd, std::string(pid) + "/cmdline", 4096);
+    return wholeName(name, cmdline, QByteArrayView(exe.data(), size > 0 ? qsizetype(size) : 0));
+}
+
+QString fileName(QByteArrayView path) {
+    return QString::fromUtf8(path.sliced(path.lastIndexOf('/') + 1));
 }
 
 } // namespace
@@ -139,13 +154,30 @@ std::vector<Process> readProcesses(const QString& root, bool sockets, const QSet
             if (held.empty() && !named.contains(*pid))
                 continue;
         }
-        const QString name = commOf(dirfd(dir.get()), entry->d_name);
+        const QString name = nameOf(dirfd(dir.get()), entry->d_name, sockets);
         if (name.isEmpty())
             continue; // ended during the scan
         result.push_back({*pid, name, std::move(held)});
     }
     std::sort(result.begin(), result.end(), [](const Process& a, const Process& b) { return a.pid < b.pid; });
     return result;
+}
+
+QString wholeName(const QString& comm, QByteArrayView cmdline, QByteArrayView exe) {
+    // A deleted or replaced executable is reported with this suffix.
+    if (exe.endsWith(" (deleted)"))
+        exe.chop(10);
+    const qsizetype end0 = cmdline.indexOf('\0');
+    const QByteArrayView argv0 = end0 < 0 ? cmdline : cmdline.first(end0);
+    const QByteArrayView rest = end0 < 0 ? QByteArrayView() : cmdline.sliced(end0 + 1);
+    const QByteArrayView argv1 = rest.indexOf('\0') < 0 ? rest : rest.first(rest.indexOf('\0'));
+    for (const QByteArrayView path : {argv0, argv1, exe}) {
+        const QString name = fileName(path);
+        if (name.startsWith(comm))
+            return name;
+    }
+    const QString program = fileName(exe);
+    return program.isEmpty() ? comm : program;
 }
 
 QString safeName(QString name) {
@@ -161,49 +193,77 @@ QByteArray Sampler::sample() {
     const auto sockets = readSockets();
     if (!sockets)
         return {};
+    // Owners are looked into even when they hold no socket now, to see that theirs have closed.
     QSet<int> named;
     for (const Held& c : std::as_const(closed_))
         named.insert(c.pid);
+    for (const Held& h : std::as_const(held_))
+        named.insert(h.pid);
     return join(*sockets, readProcesses(proc, true, named));
 }
 
 QByteArray Sampler::join(const std::vector<SocketBytes>& sockets, const std::vector<Process>& processes) {
     std::vector<QString> keys;
     keys.reserve(processes.size());
-    QHash<quint64, std::size_t> owner;
-    QSet<QString> alive;
+    QHash<QString, std::size_t> byKey;
+    QHash<quint64, std::size_t> firstHolder;
     for (std::size_t i = 0; i < processes.size(); ++i) {
         keys.push_back(safeName(processes[i].name) + u'.' + QString::number(processes[i].pid));
-        alive.insert(keys.back());
+        byKey.insert(keys.back(), i);
         for (const quint64 inode : processes[i].sockets) {
-            if (!owner.contains(inode))
-                owner.insert(inode, i); // a socket shared after a fork counts for its first holder
+            if (!firstHolder.contains(inode))
+                firstHolder.insert(inode, i); // a socket shared after a fork counts for its first holder
         }
     }
+    // A dump can list a socket twice when it changes state meanwhile; it counts once.
+    QHash<quint64, Counters> now;
+    for (const SocketBytes& s : sockets) {
+        Counters& c = now[s.inode];
+        c.in = std::max(c.in, s.received);
+        c.out = std::max(c.out, s.acked);
+    }
+    const auto latest = [&now](quint64 inode, Counters was) {
+        const Counters c = now.value(inode, was);
+        return Counters{std::max(c.in, was.in), std::max(c.out, was.out)};
+    };
+    const auto holds = [&processes](std::size_t i, quint64 inode) {
+        const auto& own = processes[i].sockets;
+        return std::find(own.begin(), own.end(), inode) != own.end();
+    };
 
     QHash<quint64, Held> held;
-    QHash<QString, Counters> totals;
-    for (const SocketBytes& s : sockets) {
-        const auto i = owner.constFind(s.inode);
-        if (i == owner.cend())
-            continue;
-        held.insert(s.inode, {keys[*i], processes[*i].pid, {s.received, s.acked}});
-        Counters& total = totals[keys[*i]];
-        total.in += s.received;
-        total.out += s.acked;
-    }
-    // Sockets gone since the last sample keep counting for their process.
     for (auto it = held_.cbegin(); it != held_.cend(); ++it) {
-        const auto now = held.constFind(it.key());
-        if (now != held.cend() && now->key == it->key)
+        const auto owner = byKey.constFind(it->key);
+        if (owner != byKey.cend() && holds(*owner, it.key())) {
+            // Still its owner's, whether or not this dump listed it.
+            held.insert(it.key(), {it->key, it->pid, latest(it.key(), it->bytes), it->base});
             continue;
-        Held& closed = closed_[it->key];
-        closed.pid = it->pid;
-        closed.bytes.in += it->bytes.in;
-        closed.bytes.out += it->bytes.out;
+        }
+        if (owner != byKey.cend()) {
+            Held& closed = closed_[it->key];
+            closed.pid = it->pid;
+            closed.bytes.in += it->bytes.in - it->base.in;
+            closed.bytes.out += it->bytes.out - it->base.out;
+        }
+        if (const auto next = firstHolder.constFind(it.key()); next != firstHolder.cend()) {
+            const std::size_t i = *next;
+            held.insert(it.key(), {keys[i], processes[i].pid, latest(it.key(), it->bytes), it->bytes});
+        }
+    }
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        const auto holder = firstHolder.constFind(it.key());
+        if (holder != firstHolder.cend() && !held.contains(it.key()))
+            held.insert(it.key(), {keys[*holder], processes[*holder].pid, *it, {}});
+    }
+
+    QHash<QString, Counters> totals;
+    for (const Held& h : std::as_const(held)) {
+        Counters& total = totals[h.key];
+        total.in += h.bytes.in - h.base.in;
+        total.out += h.bytes.out - h.base.out;
     }
     for (auto it = closed_.begin(); it != closed_.end();) {
-        if (!alive.contains(it.key())) {
+        if (!byKey.contains(it.key())) {
             it = closed_.erase(it);
             continue;
         }

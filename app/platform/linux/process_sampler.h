@@ -35,15 +35,23 @@ struct Process {
 inline const QString proc = QStringLiteral("/proc");
 
 // The processes under `root` in ascending pid order. With `sockets` set, only those that hold sockets or are
-// in `named`, each with its sockets; those of other users cannot be looked into and hold none. Processes that
-// end during the scan are left out.
+// in `named`, each with its sockets and its whole name (see wholeName); those of other users cannot be looked
+// into and hold none. Processes that end during the scan are left out.
 std::vector<Process> readProcesses(const QString& root = proc, bool sockets = true, const QSet<int>& named = {});
+
+// The name of a process whose kernel name `comm` may have been cut at 15 bytes, from its command line (NUL-
+// separated arguments) and executable path: the file name of the first of argv[0], argv[1] (a script's
+// interpreter, then the script) and the executable that begins with `comm`; else the executable's (a program
+// that named itself anew, as browsers name their content processes); else `comm`.
+QString wholeName(const QString& comm, QByteArrayView cmdline, QByteArrayView exe);
 
 // A process name that cannot break a comma-separated line.
 QString safeName(QString name);
 
-// Cumulative bytes per process, carried across samples: bytes of a socket that has closed stay counted for
-// its process, so a process's totals never go down while it lives.
+// Cumulative bytes per process, carried across samples. Each socket counts once, for the first process that
+// holds it; it has closed when it leaves that process's descriptors (not when a dump misses it), and what it
+// carried stays counted for the process. A socket passed to another process moves with only what it carries
+// from then on. So a process's totals never go down while it lives, and never count a byte twice.
 class Sampler {
 public:
     // A header line, then one "name.pid,bytes in,bytes out" line per process; empty when the kernel cannot
@@ -57,13 +65,14 @@ private:
     struct Held {
         QString key;
         int pid = 0;
-        Counters bytes;
+        Counters bytes; // cumulative, as of the last sample
+        Counters base;  // what it had carried before this owner took it
     };
 
     std::optional<std::vector<SocketBytes>> readSockets();
 
     netlink::Socket socket_{NETLINK_SOCK_DIAG};
-    QHash<quint64, Held> held_;   // inode → owner and bytes at the last sample
+    QHash<quint64, Held> held_;   // inode → owner and bytes
     QHash<QString, Held> closed_; // key → bytes of its sockets that have closed
 };
 

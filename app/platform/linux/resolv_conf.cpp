@@ -10,16 +10,25 @@ namespace {
 // A resolver file is a few hundred bytes; anything past this is not one.
 constexpr qint64 sizeLimit = 64 * 1024;
 
-std::optional<QString> fromFile(const QString& path) {
+QStringList fromFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return firstNameserver(file.read(sizeLimit));
+        return {};
+    return nameservers(file.read(sizeLimit));
+}
+
+std::optional<QString> firstRemote(const QString& path) {
+    for (const QString& address : fromFile(path)) {
+        if (!isLocal(address))
+            return address;
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
-std::optional<QString> firstNameserver(QByteArrayView text) {
+QStringList nameservers(QByteArrayView text) {
+    QStringList found;
     for (const QByteArray& line : text.toByteArray().split('\n')) {
         const QList<QByteArray> words = line.simplified().split(' ');
         if (words.size() < 2 || words[0] != "nameserver")
@@ -27,17 +36,28 @@ std::optional<QString> firstNameserver(QByteArrayView text) {
         // A scope suffix ("fe80::1%eth0") is shown but not part of the address.
         const QByteArray address = words[1].left(words[1].indexOf('%'));
         if (!QHostAddress(QString::fromLatin1(address.isEmpty() ? words[1] : address)).isNull())
-            return QString::fromLatin1(words[1]);
+            found.append(QString::fromLatin1(words[1]));
     }
-    return std::nullopt;
+    return found;
 }
 
-std::optional<QString> nameserver(const QString& path, const QString& upstreamPath) {
-    const auto first = fromFile(path);
-    if (first && *first == QStringLiteral("127.0.0.53")) {
-        if (const auto upstream = fromFile(upstreamPath))
-            return upstream;
-    }
+bool isLocal(const QString& address) {
+    return QHostAddress(address).isLoopback();
+}
+
+std::optional<QString> nameserver(const std::function<std::optional<QString>()>& upstream, const Files& files) {
+    const QStringList listed = fromFile(files.resolvConf);
+    if (listed.isEmpty())
+        return std::nullopt;
+    const QString& first = listed.first();
+    if (!isLocal(first))
+        return first;
+    if (auto server = upstream(); server && !isLocal(*server))
+        return server;
+    if (auto server = firstRemote(files.networkManager))
+        return server;
+    if (auto server = firstRemote(files.resolved))
+        return server;
     return first;
 }
 

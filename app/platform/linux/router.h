@@ -8,8 +8,13 @@
 
 namespace platform::routes {
 
-// The router as dotted text: the default gateway of `preferred` (the Wi-Fi interface) when it has one, else of
-// the lowest-metric default route; absent without a default route or when that route has no gateway.
-std::optional<QString> router(const std::vector<Route>& table, const QString& preferred);
+// The router as text: the default gateway of `preferred` (the primary interface), IPv4 before IPv6, else that
+// of the lowest-metric default route of either family; absent without a default route or when the chosen
+// route has no gateway.
+std::optional<QString> router(const std::vector<Route>& table, const std::vector<Route6>& table6,
+                              const QString& preferred);
+
+// The interface of the lowest-metric default route, IPv4 before IPv6; empty without one.
+QString defaultInterface(const std::vector<Route>& table, const std::vector<Route6>& table6);
 
 } // namespace platform::routes
