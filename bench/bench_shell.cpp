@@ -83,7 +83,7 @@ void renderBars(const QDir& out) {
                 const State& s = states[i];
                 const BarImage& b = s.marks.hotspot ? withPhone : bar;
                 p.drawImage(QPointF(8, 4 + i * cell.height()), b.barImage(s.down, s.up, s.ms, s.marks, dpr, palette));
-                const QImage square = b.trayImage(s.ms, s.marks, 22, palette);
+                const QImage square = b.trayImage(s.ms, s.marks, 22);
                 p.drawImage(QRectF(cell.width() + 8, 4 + i * cell.height(), 22, 22), square);
             }
             p.end();

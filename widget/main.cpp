@@ -1,3 +1,4 @@
+#include "common/window_system.h"
 #include "widget/desktop_widget.h"
 #include "widget/options.h"
 #include "widget/provider.h"
@@ -54,6 +55,7 @@ int status(int argc, char** argv) {
 }
 
 int show(const Options& o, int argc, char** argv) {
+    windowSystem::choose();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(u"tarnwick-widget"_s);
     DesktopWidget widget(o.family);

@@ -6,6 +6,7 @@
 #include "shell/popover.h"
 #include "shell/status_item.h"
 #include "shell/wake.h"
+#include "shell/window_place.h"
 #include "views/about_window.h"
 #include "views/glass.h"
 #include "views/mini_view.h"
@@ -15,11 +16,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCursor>
 #include <QDir>
 #include <QProcess>
 #include <QScreen>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -69,8 +68,7 @@ double wheelDelta(const QWheelEvent& wheel) {
 }
 
 App::Deps::Deps()
-    : trayAvailable(QSystemTrayIcon::isSystemTrayAvailable)
-    , modifiers(QGuiApplication::queryKeyboardModifiers)
+    : modifiers(QGuiApplication::queryKeyboardModifiers)
     , launch([](const QString& program, const QProcessEnvironment& environment) {
         QProcess p;
         p.setProgram(program);
@@ -106,8 +104,8 @@ App::App(Deps deps, QObject* parent)
     });
     popover_ = new Popover(inGlass(popoverPanel_, 12));
     popover_->setWindowTitle(u"Tarnwick"_s);
-    trayPoll_->setInterval(5000);
-    connect(trayPoll_, &QTimer::timeout, this, &App::checkTray);
+    trayPoll_->setInterval(1000);
+    connect(trayPoll_, &QTimer::timeout, this, &App::waitForTray);
 }
 
 App::~App() {
@@ -153,7 +151,8 @@ FloatingPanel& App::pinnedPanel() {
             new FloatingPanel(inGlass(pinnedView_, 16), prefs_, Preferences::Frame::Pinned, placement::pinnedOrigin);
         pinned_->setWindowTitle(u"Tarnwick - panel"_s);
         pinned_->onCancel = [self] {
-            if (self)
+            // Standing in for the tray it is the program's only window: Escape must not pin it.
+            if (self && !self->standIn_)
                 self->act(u"pin"_s);
         };
     }
@@ -162,8 +161,8 @@ FloatingPanel& App::pinnedPanel() {
 
 void App::launch() {
     connect(item_, &StatusItem::clicked, this, &App::toggle);
-    connect(item_, &StatusItem::refreshRequested, m_, &Monitor::refresh);
-    connect(item_, &StatusItem::quitRequested, this, [this] { act(u"quit"_s); });
+    connect(item_, &StatusItem::chosen, this, &App::choose);
+    connect(item_, &StatusItem::shownChanged, this, &App::trayChanged);
     const QPointer self(this);
     m_->advancedActive = [self] { return self && self->advancedActive(); };
     m_->onUpdate = [self] {
@@ -197,23 +196,48 @@ void App::launch() {
     }
     platform::onTermination(this, [this] { terminate(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_->usage().save(); });
-    checkTray();
-    if (!trayShown_) {
-        // Without a tray the pinned panel is the program's window until one appears.
-        pinnedPanel().showInactive();
-        trayPoll_->start();
-    }
+    trayChanged(item_->shown());
     title();
 }
 
-void App::checkTray() {
-    if (trayShown_ || !deps_.trayAvailable())
+void App::trayChanged(bool shown) {
+    if (!shown) {
+        trayWaits_ = 0;
+        trayPoll_->start();
         return;
+    }
     trayPoll_->stop();
-    trayShown_ = true;
-    item_->setVisible(true);
-    if (pinned_ && !prefs_.pinned())
-        pinned_->hide();
+    if (standIn_) {
+        standIn_ = false;
+        if (!prefs_.pinned())
+            pinnedPanel().hide();
+    }
+}
+
+void App::waitForTray() {
+    item_->poll();
+    if (item_->shown() || standIn_)
+        return;
+    // At login the tray often comes up after the program: only a tray still missing after a while is gone,
+    // and then the pinned panel is the program's window until one appears.
+    if (++trayWaits_ < 10)
+        return;
+    standIn_ = true;
+    pinnedPanel().showInactive();
+}
+
+void App::choose(const QString& id) {
+    if (id == u"panel"_s) {
+        toggle();
+    } else if (id == u"advanced"_s) {
+        prefs_.setAdvanced(true);
+        if (!popover_->isVisible())
+            toggle();
+    } else if (id == u"reset"_s) {
+        resetWindows();
+    } else {
+        act(id);
+    }
 }
 
 void App::watchScreens() {
@@ -243,20 +267,18 @@ void App::toggle() {
         resetWindows();
     if (mods & Qt::AltModifier)
         prefs_.setAdvanced(true);
-    if (prefs_.pinned() || !trayShown_) {
-        FloatingPanel& p = pinnedPanel();
-        p.show();
-        p.raise();
-        p.activateWindow();
-        p.setFocus();
+    if (prefs_.pinned() || standIn_) {
+        pinnedPanel().bringForward();
         return;
     }
     if (popover_->isVisible()) {
         popover_->close();
         return;
     }
-    const QRect icon = item_->geometry();
-    popover_->showAt(icon.isValid() && !icon.isEmpty() ? icon : QRect(QCursor::pos(), QSize(1, 1)));
+    // The click that closed it by leaving it for the icon.
+    if (popover_->justLeft())
+        return;
+    popover_->showAt(item_->anchor());
 }
 
 void App::act(const QString& id) {
@@ -302,16 +324,13 @@ void App::pin() {
         popover_->close();
         // The panel takes the popover's place unless the user has put it somewhere before.
         if (!p.restore())
-            p.move(where.topLeft());
+            placeWindow(p, where.topLeft());
     } else {
         popover_->close();
     }
     pinnedView_->reload();
     popoverPanel_->reload();
-    p.show();
-    p.raise();
-    p.activateWindow();
-    p.setFocus();
+    p.bringForward();
 }
 
 void App::setMini(bool on) {
@@ -339,7 +358,9 @@ void App::fixWindows() {
     for (FloatingPanel* p : {&mini(), &pinnedPanel()}) {
         if (!p->isVisible())
             continue;
-        p->setGeometry(placement::keepOnScreen(p->geometry(), screens, mainScreen()));
+        const QRect fixed = placement::keepOnScreen(p->geometry(), screens, mainScreen());
+        p->resize(fixed.size());
+        placeWindow(*p, fixed.topLeft());
         p->showInactive();
     }
 }
@@ -350,13 +371,13 @@ void App::resetWindows() {
     mini().hide();
     pinnedPanel().hide();
     if (const auto screen = mainScreen()) {
-        mini().move(placement::miniResetOrigin(*screen));
-        pinnedPanel().move(placement::pinnedResetOrigin(*screen));
+        placeWindow(mini(), placement::miniResetOrigin(*screen));
+        placeWindow(pinnedPanel(), placement::pinnedResetOrigin(*screen));
     }
 }
 
 bool App::advancedActive() const {
-    const bool pinnedShown = pinned_ && pinned_->isVisible() && (prefs_.pinned() || !trayShown_);
+    const bool pinnedShown = pinned_ && pinned_->isVisible() && (prefs_.pinned() || standIn_);
     return prefs_.advanced() && (popover_->isVisible() || pinnedShown);
 }
 

@@ -36,7 +36,6 @@ public:
         Deps();
         Monitor::Deps monitor;
         Preferences prefs;
-        std::function<bool()> trayAvailable;
         std::function<Qt::KeyboardModifiers()> modifiers;
         Launcher launch;
         // Ends the program once the hotspot totals are saved.
@@ -69,13 +68,18 @@ public:
     void resetWindows();
     // Whether the advanced view is on screen.
     bool advancedActive() const;
-    // Moves to the tray once the desktop has one.
-    void checkTray();
+    // Whether the pinned panel stands in for the tray icon, which no tray shows.
+    bool standingIn() const { return standIn_; }
+    // One look for a tray, every second while there is none.
+    void waitForTray();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A command of the tray icon's menu.
+    void choose(const QString& id);
+    void trayChanged(bool shown);
     void pin();
     void setMini(bool on);
     void openWindow(QWidget* window);
@@ -97,5 +101,6 @@ private:
     Wake* wake_;
     // Polls for a tray while the desktop has none.
     QTimer* trayPoll_;
-    bool trayShown_ = false;
+    int trayWaits_ = 0;
+    bool standIn_ = false;
 };

@@ -5,8 +5,8 @@
 #include "views/style.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPalette>
 #include <cmath>
 
@@ -14,21 +14,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The tray icon's ground: near black, and a deeper red than the alarm text colour so that white on it
+// keeps its contrast.
+const QColor chip{0x1C, 0x1C, 0x1E};
+const QColor alarmChip{0xD7, 0x00, 0x15};
+
 QFont barFont(int px, QFont::Weight weight) {
     QFont f;
     f.setPixelSize(px);
     f.setWeight(weight);
     return f;
-}
-
-// Text with a thin rim of the opposite lightness, legible on a dark tray and on a light one.
-void haloText(QPainter& p, QPointF at, const QString& text, const QFont& font, const QColor& color) {
-    QPainterPath path;
-    path.addText(at, font, text);
-    QColor rim = color.lightness() > 128 ? QColor(0, 0, 0) : QColor(255, 255, 255);
-    rim.setAlphaF(0.4f);
-    p.strokePath(path, QPen(rim, std::max(1.2, font.pixelSize() * 0.1), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.fillPath(path, color);
 }
 
 QImage canvas(QSizeF size, qreal dpr) {
@@ -116,41 +111,48 @@ QImage BarImage::barImage(double down, double up, std::optional<double> ms, BarM
     return image;
 }
 
-QImage BarImage::trayImage(std::optional<double> ms, BarMarks marks, int side, const QPalette& palette) const {
+QImage BarImage::trayImage(std::optional<double> ms, BarMarks marks, int side) const {
     const Latency l = latency(ms);
     const qreal s = side;
-    const QColor label = palette.color(QPalette::WindowText);
-    const QColor color = l.alarm ? colors::red : label;
     QImage image = canvas(QSizeF(s, s), 1.0);
     QPainter p(&image);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 
-    // The figure takes the size at which the widest one, 999, fills the icon, so it never jumps.
-    QFont number = barFont(100, QFont::Bold);
-    const qreal widest = QFontMetricsF(number).horizontalAdvance(u"999"_s);
-    number.setPixelSize(std::max(6, int(std::floor(std::min(s * 0.62, s * 100.0 / widest)))));
-    const QFontMetricsF nm(number);
-    const QString figure = l.text.endsWith(u"ms"_s) ? l.text.chopped(2) : l.text;
-    const qreal numberBase = s * 0.08 + nm.ascent();
-    haloText(p, QPointF((s - nm.horizontalAdvance(figure)) * 0.5, numberBase), figure, number, color);
+    // A chip of its own keeps the figure legible on light, dark and coloured panels alike; an alarm turns
+    // the whole chip red, which still reads at 16 px where a red figure would blur.
+    p.setPen(QPen(QColor(255, 255, 255, 70), 1.0));
+    p.setBrush(l.alarm ? alarmChip : chip);
+    p.drawRoundedRect(QRectF(0.5, 0.5, s - 1.0, s - 1.0), s * 0.22, s * 0.22);
 
-    // The lower band: the phone glyph at the left, the unit in the middle, the exit dot at the right.
-    const qreal band = s - numberBase;
-    if (ms) {
-        QFont unit = barFont(std::max(5, int(std::round(s * 0.3))), QFont::Normal);
-        const QFontMetricsF um(unit);
-        haloText(p, QPointF((s - um.horizontalAdvance(u"ms"_s)) * 0.5, s - um.descent()), u"ms"_s, unit, color);
-    }
-    if (phone_ && marks.hotspot) {
-        const qreal h = std::min(band, s * 0.36);
-        const QSizeF glyph(h * 8.0 / 12.0, h);
-        p.drawImage(QRectF(QPointF(0, s - h), glyph), tinted(glyph, 1.0, label));
+    // The marks take a band at the bottom; the figure is centred in what is left, squeezed to fit.
+    const bool marked = marks.exit || marks.hotspot;
+    const qreal band = marked ? std::round(s * 0.3) : 0.0;
+    QFont font = barFont(std::max(6, int((s - band) * 0.62 / 0.73)), QFont::Bold);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    const QFontMetricsF fm(font);
+    const QString figure = l.text.endsWith(u"ms"_s) ? l.text.chopped(2) : l.text;
+    const qreal width = fm.horizontalAdvance(figure);
+    const qreal squeeze = std::min(1.0, (s - 3.0) / width);
+    const qreal capTop = (s - band - fm.capHeight()) * 0.5;
+    p.save();
+    p.translate(s * 0.5, capTop + fm.capHeight());
+    p.scale(squeeze, 1.0);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QPointF(-width * 0.5, 0), figure);
+    p.restore();
+
+    p.setPen(Qt::NoPen);
+    if (marks.hotspot) {
+        const qreal h = std::max(5.0, std::round(s * 0.3));
+        const qreal w = std::max(3.0, std::round(h * 0.6));
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(2.0, s - 2.0 - h, w, h), 1.0, 1.0);
     }
     if (marks.exit) {
-        const qreal d = std::round(s * 0.24);
-        p.setPen(Qt::NoPen);
-        p.setBrush(colors::accent(palette));
-        p.drawEllipse(QRectF(s - d, s - d - (band - d) * 0.5, d, d));
+        const qreal d = std::max(3.0, std::round(s * 0.22));
+        p.setBrush(colors::accent(QGuiApplication::palette()));
+        p.drawEllipse(QRectF(s - 2.0 - d, s - 2.0 - d, d, d));
     }
     return image;
 }

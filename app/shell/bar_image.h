@@ -48,9 +48,9 @@ public:
     // The full-width image at the given device pixel ratio, drawn in the palette's text colour.
     QImage barImage(double down, double up, std::optional<double> ms, BarMarks marks, qreal dpr,
                     const QPalette& palette) const;
-    // A square rendition of the same facts for trays that draw square icons: the latency large, the
-    // phone glyph and the exit dot in the lower corners.
-    QImage trayImage(std::optional<double> ms, BarMarks marks, int side, const QPalette& palette) const;
+    // A square rendition of the same facts for trays that draw square icons: the latency on a chip that
+    // turns red on alarm, the phone and the exit dot in the lower corners.
+    QImage trayImage(std::optional<double> ms, BarMarks marks, int side) const;
 
 private:
     QImage tinted(QSizeF size, qreal dpr, const QColor& color) const;

@@ -1,17 +1,26 @@
 #include "shell/floating_panel.h"
 
 #include "common/sticky.h"
+#include "common/window_system.h"
+#include "shell/window_place.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 FloatingPanel::FloatingPanel(QWidget* content, Preferences prefs, Preferences::Frame frame, const Fallback& fallback)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(nullptr, windowSystem::floatingFlags)
     , prefs_(std::move(prefs))
     , frame_(frame) {
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -22,16 +31,14 @@ FloatingPanel::FloatingPanel(QWidget* content, Preferences prefs, Preferences::F
     layout->addWidget(content);
     layout->activate();
     setFocusProxy(content);
+    winId();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(fallback(screen->availableGeometry(), size()));
+        placeWindow(*this, fallback(screen->availableGeometry(), size()));
     // Standing at once where the user left it spares a visible jump when the saved frame takes over.
     restore();
     // The content's own presses arrive here first, so a drag can start on any child, buttons included.
     qApp->installEventFilter(this);
     QTimer::singleShot(500, this, &FloatingPanel::startAutosave);
-    // Floating readouts follow the user to every workspace.
-    winId();
-    pinToDesktop(*windowHandle());
 }
 
 FloatingPanel::~FloatingPanel() {
@@ -43,11 +50,20 @@ void FloatingPanel::showInactive() {
     raise();
 }
 
+void FloatingPanel::bringForward() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    setFocus();
+}
+
 bool FloatingPanel::restore() {
-    const std::optional<QRect> saved = prefs_.frame(frame_);
+    // Where the compositor places windows, a saved place means nothing.
+    const std::optional<QRect> saved = windowSystem::placesWindows() ? prefs_.frame(frame_) : std::nullopt;
     if (!saved)
         return false;
-    move(saved->topLeft());
+    placeWindow(*this, saved->topLeft());
     return true;
 }
 
@@ -56,7 +72,25 @@ void FloatingPanel::startAutosave() {
 }
 
 void FloatingPanel::save() {
-    prefs_.setFrame(frame_, geometry());
+    if (!windowSystem::placesWindows())
+        return;
+    // A frame that lies on no screen is a window system's placeholder, not a place the user chose.
+    const QRect frame = geometry();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (std::none_of(screens.cbegin(), screens.cend(),
+                     [&](const QScreen* s) { return s->geometry().intersects(frame); }))
+        return;
+    prefs_.setFrame(frame_, frame);
+}
+
+bool FloatingPanel::dragsPanel(QWidget* target) const {
+    for (const QWidget* w = target; w && w != this; w = w->parentWidget()) {
+        if (qobject_cast<const QAbstractSlider*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+            qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w) ||
+            qobject_cast<const QPlainTextEdit*>(w))
+            return false;
+    }
+    return true;
 }
 
 void FloatingPanel::keyPressEvent(QKeyEvent* event) {
@@ -69,6 +103,8 @@ void FloatingPanel::keyPressEvent(QKeyEvent* event) {
 
 void FloatingPanel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Floating readouts follow the user to every workspace, and window managers forget that on each hiding.
+    pinToDesktop(*windowHandle());
     // A panel placed while hidden keeps that place once it shows.
     if (autosave_)
         save();
@@ -98,7 +134,8 @@ bool FloatingPanel::eventFilter(QObject* watched, QEvent* event) {
             if (!focusWidget())
                 setFocus(Qt::MouseFocusReason);
         }
-        press_ = Press{e->globalPosition(), pos(), w};
+        if (dragsPanel(w))
+            press_ = Press{e->globalPosition(), pos(), w};
         return false;
     case QEvent::MouseMove: {
         if (!press_ || !(e->buttons() & Qt::LeftButton))
@@ -111,6 +148,13 @@ bool FloatingPanel::eventFilter(QObject* watched, QEvent* event) {
             // A button dragged by is not clicked when the pointer comes up.
             if (auto* button = qobject_cast<QAbstractButton*>(press_->target))
                 button->setDown(false);
+            // Where the program cannot place windows, the compositor moves them.
+            if (!windowSystem::placesWindows() || windowSystem::managerMovesWindows()) {
+                press_.reset();
+                dragging_ = false;
+                windowHandle()->startSystemMove();
+                return true;
+            }
         }
         move(press_->origin + travel.toPoint());
         return true;

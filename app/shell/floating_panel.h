@@ -26,6 +26,8 @@ public:
 
     // Brings the panel to the front without taking the focus.
     void showInactive();
+    // Shows the panel, un-minimised, in front and with the focus.
+    void bringForward();
     // Moves the panel to its saved frame; false when none is saved.
     bool restore();
     // From now on every move and every showing is saved.
@@ -39,6 +41,8 @@ protected:
 
 private:
     void save();
+    // Whether a press on `target` starts a drag of the whole panel rather than the widget's own.
+    bool dragsPanel(QWidget* target) const;
 
     Preferences prefs_;
     Preferences::Frame frame_;

@@ -22,8 +22,10 @@ QPoint pinnedOrigin(const QRect& screen, QSize size);
 QPoint miniResetOrigin(const QRect& screen);
 QPoint pinnedResetOrigin(const QRect& screen);
 
-// The popover's top-left corner: below the anchor (the tray icon, or the pointer when the tray tells
-// nothing), above it when the anchor sits in the lower half, kept inside the screen.
-QPoint popoverOrigin(const QRect& anchor, QSize size, const QRect& screen);
+// The popover's top-left corner, inside the screen's usable area `area`. Beside the anchor (the icon, or the
+// point clicked on it) on the side of the panel that holds it: flush with the usable area when the anchor
+// lies in the panel the screen reserves, else just past the anchor towards the screen's middle. Without an
+// anchor, in the corner by the reserved panel's end, else in the top-right corner.
+QPoint popoverOrigin(const std::optional<QRect>& anchor, QSize size, const QRect& screen, const QRect& area);
 
 } // namespace placement

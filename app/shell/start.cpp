@@ -1,5 +1,6 @@
 #include "shell/start.h"
 
+#include "common/window_system.h"
 #include "shell/app.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ static void loadArtwork() {
 }
 
 int startApp(int& argc, char** argv, Monitor::Deps monitor) {
+    windowSystem::choose();
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"Tarnwick"_s);
     QApplication::setOrganizationName(u"Tarnwick"_s);

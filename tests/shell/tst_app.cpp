@@ -2,12 +2,17 @@
 #include "shell/app.h"
 #include "shell/floating_panel.h"
 #include "shell/popover.h"
+#include "shell/sni/dbus_types.h"
+#include "shell/sni/status_notifier_item.h"
 #include "shell/status_item.h"
+#include "support/fake_watcher.h"
+#include "support/session_bus.h"
 #include "support/temp_home.h"
 #include "views/about_window.h"
 #include "views/settings_window.h"
 
 #include <QApplication>
+#include <QDBusReply>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -20,25 +25,40 @@ class TestApp : public QObject {
     Q_OBJECT
 
     TempHome home;
+    SessionBus bus;
+    FakeWatcher watcher{bus.address()};
     FakeClock clock;
     int files = 0;
     Preferences prefs{QString()};
     QString usageFile;
     Qt::KeyboardModifiers mods;
-    bool tray = true;
+    bool trayUp = true;
     int quits = 0;
 
     std::unique_ptr<App> make(bool launch = true) {
         App::Deps d;
         d.monitor = quietMonitor(clock, prefs, usageFile);
         d.prefs = prefs;
-        d.trayAvailable = [this] { return tray; };
         d.modifiers = [this] { return mods; };
         d.quit = [this] { ++quits; };
         auto app = std::make_unique<App>(std::move(d));
-        if (launch)
+        if (launch) {
             app->launch();
+            // The item registers as the bus delivers, within the event loop.
+            if (trayUp && !QTest::qWaitFor([&] { return app->item().shown(); }, 2000))
+                qWarning("the tray never took the item");
+        }
         return app;
+    }
+
+    // A call to the item over the bus, as a tray host makes it.
+    QDBusMessage call(App& app, const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& args) {
+        QDBusMessage m =
+            QDBusMessage::createMethodCall(app.item().notifierItem().serviceName(), path, interface, method);
+        m.setArguments(args);
+        // The item answers from this same thread, so the wait must run the event loop.
+        return QDBusConnection::connectToBus(bus.address(), u"host"_s).call(m, QDBus::BlockWithGui);
     }
 
     static QRect screen() { return QGuiApplication::primaryScreen()->availableGeometry(); }
@@ -50,8 +70,10 @@ private slots:
         prefs.setLoginAsked(true);
         usageFile = home.data() + u"/usage%1.json"_s.arg(files);
         mods = {};
-        tray = true;
         quits = 0;
+        QVERIFY(bus.ok());
+        trayUp = watcher.start();
+        QVERIFY(trayUp);
     }
 
     void toggleOpensAndCloses() {
@@ -229,21 +251,68 @@ private slots:
     }
 
     void withoutTrayThePinnedPanelServes() {
-        tray = false;
+        watcher.stop();
+        trayUp = false;
         auto app = make();
+        // A tray that is late at login gets its time before the panel stands in.
+        QVERIFY(!app->pinnedPanel().isVisible());
+        for (int second = 0; second < 10; ++second)
+            app->waitForTray();
         QVERIFY(app->pinnedPanel().isVisible());
-        QVERIFY(!app->item().tray().isVisible());
+        QTest::keyClick(&app->pinnedPanel(), Qt::Key_Escape);
+        QVERIFY(app->pinnedPanel().isVisible());
+        QVERIFY(!prefs.pinned());
         app->pinnedPanel().hide();
         app->toggle();
         QVERIFY(app->pinnedPanel().isVisible());
         QVERIFY(!app->popover().isVisible());
         prefs.setAdvanced(true);
         QVERIFY(app->advancedActive());
-        tray = true;
-        app->checkTray();
+        QVERIFY(watcher.start());
+        QTRY_VERIFY(app->item().shown());
         QVERIFY(!app->pinnedPanel().isVisible());
+        QVERIFY(watcher.items().contains(app->item().notifierItem().serviceName()));
         app->toggle();
         QVERIFY(app->popover().isVisible());
+    }
+
+    void trayHostSpeaksToTheItem() {
+        auto app = make();
+        const QString sni = u"org.kde.StatusNotifierItem"_s;
+        const QString menu = u"com.canonical.dbusmenu"_s;
+        // The menu reaches every window, in the order a user reads it.
+        const QDBusMessage layout = call(*app, u"/MenuBar"_s, menu, u"GetLayout"_s, {0, -1, QStringList()});
+        QCOMPARE(layout.type(), QDBusMessage::ReplyMessage);
+        const auto root = qdbus_cast<MenuLayout>(layout.arguments().value(1));
+        QStringList labels;
+        for (const QVariant& child : root.children) {
+            const auto item = qdbus_cast<MenuLayout>(child);
+            labels.append(item.properties.value(u"label"_s, u"-"_s).toString());
+        }
+        QCOMPARE(labels, (QStringList{u"Pokaż panel"_s, u"Mini okno"_s, u"Zaawansowane"_s, u"Ustawienia…"_s,
+                                      u"Przywróć położenie okien"_s, u"-"_s, u"Odśwież"_s, u"Zakończ Tarnwick"_s}));
+        call(*app, u"/MenuBar"_s, menu, u"Event"_s, {2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u});
+        QTRY_VERIFY(app->mini().isVisible());
+
+        // A click where the host says the icon is opens the panel against the icon, and a second one closes it.
+        const QRect area = screen();
+        const QPoint icon(area.right() - 40, area.top() + 10);
+        call(*app, u"/StatusNotifierItem"_s, sni, u"Activate"_s, {icon.x(), icon.y()});
+        QVERIFY(app->popover().isVisible());
+        const QRect popover = app->popover().frameGeometry();
+        QVERIFY(area.contains(popover));
+        QVERIFY(popover.top() > icon.y());
+        QVERIFY(popover.left() <= icon.x() && popover.right() >= icon.x());
+        call(*app, u"/StatusNotifierItem"_s, sni, u"Activate"_s, {icon.x(), icon.y()});
+        QVERIFY(!app->popover().isVisible());
+
+        const auto tip = qdbus_cast<SniToolTip>(
+            call(*app, u"/StatusNotifierItem"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s, {sni, u"ToolTip"_s})
+                .arguments()
+                .value(0)
+                .value<QDBusVariant>()
+                .variant());
+        QCOMPARE(tip.title, u"Tarnwick"_s);
     }
 
     void wheelTravel_data() {
@@ -309,17 +378,20 @@ private slots:
 
     void iconRedrawnOnlyOnChange() {
         auto app = make();
+        StatusNotifierItem& sni = app->item().notifierItem();
+        QSignalSpy drawn(&sni, &StatusNotifierItem::newIcon);
         StatusItem& item = app->item();
         item.update(1000, 2000, u"a"_s, 42.0, {});
-        const qint64 key = item.tray().icon().cacheKey();
+        QCOMPARE(drawn.size(), 1);
         item.update(5'000'000, 3000, u"a"_s, 42.2, {});
-        QCOMPARE(item.tray().icon().cacheKey(), key);
-        QCOMPARE(item.tray().toolTip(), u"↓ 5.0 MB/s  ↑ 3 KB/s\na: 42 ms"_s);
+        QCOMPARE(drawn.size(), 1);
+        QCOMPARE(sni.toolTip().text, u"↓ 5.0 MB/s  ↑ 3 KB/s<br/>a: 42 ms"_s);
         item.update(5'000'000, 3000, u"a"_s, 43.0, {});
-        QVERIFY(item.tray().icon().cacheKey() != key);
-        const qint64 second = item.tray().icon().cacheKey();
         item.update(5'000'000, 3000, u"a"_s, 43.0, {true, false});
-        QVERIFY(item.tray().icon().cacheKey() != second);
+        QCOMPARE(drawn.size(), 3);
+        // Every size a host may ask for, each drawn for its size.
+        QCOMPARE(sni.pixmaps().size(), 8);
+        QCOMPARE(sni.pixmaps().first().bytes.size(), 16 * 16 * 4);
     }
 };
 

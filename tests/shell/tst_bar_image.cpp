@@ -3,8 +3,10 @@
 #include "views/style.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPalette>
 #include <QTest>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -216,21 +218,44 @@ private slots:
         }
     }
 
+    // The tray icon reads on any panel at the sizes hosts draw it: the figure keeps its contrast against what
+    // surrounds it on a light and on a dark panel, the chip turns red on alarm, and each mark shows.
     void trayRendition() {
         const BarImage bar(phone());
-        const QImage calm = bar.trayImage(42.0, {}, 22, palette);
-        QCOMPARE(calm.size(), QSize(22, 22));
-        QVERIFY(count(calm, calm.rect(), Qt::black) > 10);
-        QCOMPARE(count(calm, calm.rect(), colors::red), 0);
-        QVERIFY(count(bar.trayImage(std::nullopt, {}, 22, palette), calm.rect(), colors::red) > 10);
-        QVERIFY(count(bar.trayImage(250.0, {}, 32, palette), QRect(0, 0, 32, 32), colors::red) > 10);
-        const QImage dot = bar.trayImage(42.0, {true, false}, 32, palette);
-        QVERIFY(count(dot, dot.rect(), colors::accent(palette)) > 4);
-        QCOMPARE(count(calm, calm.rect(), colors::accent(palette)), 0);
-        // The widest figure still fits inside the icon.
-        const QRectF wide = ink(bar.trayImage(999.0, {}, 22, palette), QRectF(0, 0, 22, 22));
-        QVERIFY(wide.left() >= 0 && wide.right() <= 22);
-        QVERIFY(bar.trayImage(42.0, {false, true}, 32, palette) != bar.trayImage(42.0, {}, 32, palette));
+        const auto luminance = [](QRgb px) {
+            const auto linear = [](int c) {
+                const double v = c / 255.0;
+                return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(qRed(px)) + 0.7152 * linear(qGreen(px)) + 0.0722 * linear(qBlue(px));
+        };
+        for (const int side : {16, 22, 32}) {
+            for (const QColor panel : {QColor(0xF6, 0xF5, 0xF4), QColor(0x24, 0x24, 0x24), QColor(0x35, 0x84, 0xE4)}) {
+                for (const std::optional<double> ms :
+                     {std::optional(42.0), std::optional(999.0), std::optional<double>()}) {
+                    QImage on(side, side, QImage::Format_RGB32);
+                    on.fill(panel);
+                    QPainter(&on).drawImage(0, 0, bar.trayImage(ms, {}, side));
+                    double lightest = 0;
+                    double darkest = 1;
+                    for (int y = side / 4; y < side * 3 / 4; ++y) {
+                        for (int x = 2; x < side - 2; ++x) {
+                            lightest = std::max(lightest, luminance(on.pixel(x, y)));
+                            darkest = std::min(darkest, luminance(on.pixel(x, y)));
+                        }
+                    }
+                    QVERIFY2((lightest + 0.05) / (darkest + 0.05) >= 4.5, qPrintable(u"%1 px"_s.arg(side)));
+                    const QColor ground = QColor::fromRgb(on.pixel(side / 2, 2));
+                    QCOMPARE(ground.red() > 150 && ground.green() < 60, !ms || *ms > 200);
+                }
+            }
+        }
+        const QImage calm = bar.trayImage(42.0, {}, 22);
+        QCOMPARE(
+            count(bar.trayImage(42.0, {true, false}, 22), calm.rect(), colors::accent(QGuiApplication::palette())) > 4,
+            true);
+        QCOMPARE(count(calm, calm.rect(), colors::accent(QGuiApplication::palette())), 0);
+        QVERIFY(bar.trayImage(42.0, {false, true}, 22) != calm);
     }
 };
 

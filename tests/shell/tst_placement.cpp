@@ -8,6 +8,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QRect display(0, 0, 1440, 900);
 const QRect laptop(0, 25, 1440, 875); // usable area below a 25-pixel top bar
 const QRect external(1440, 0, 1920, 1080);
 
@@ -71,21 +72,43 @@ private slots:
         QCOMPARE(placement::pinnedResetOrigin(laptop), QPoint(1440 - 380, 45));
     }
 
+    // The popover touches the panel that holds the icon, on whichever edge it is, and stays on screen.
     void popover_data() {
-        QTest::addColumn<QRect>("anchor");
-        QTest::addColumn<QRect>("expected");
-        const QSize size(340, 500);
-        QTest::newRow("under a top tray icon") << QRect(1000, 0, 24, 24) << QRect(QPoint(842, 28), size);
-        QTest::newRow("above a bottom tray icon") << QRect(1000, 876, 24, 24) << QRect(QPoint(842, 372), size);
-        QTest::newRow("kept inside at the right edge") << QRect(1420, 0, 20, 24) << QRect(QPoint(1100, 28), size);
-        QTest::newRow("pointer, no icon") << QRect(20, 40, 1, 1) << QRect(QPoint(0, 45), size);
+        QTest::addColumn<std::optional<QRect>>("anchor");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QPoint>("expected");
+        const QRect top(0, 30, 1440, 870);
+        const QRect bottom(0, 0, 1440, 870);
+        const QRect left(48, 0, 1392, 900);
+        QTest::newRow("top panel, icon rectangle") << std::optional(QRect(1000, 3, 24, 24)) << top << QPoint(841, 30);
+        QTest::newRow("top panel, point clicked") << std::optional(QRect(1000, 15, 1, 1)) << top << QPoint(830, 30);
+        QTest::newRow("kept inside at the right edge")
+            << std::optional(QRect(1420, 3, 20, 24)) << top << QPoint(1100, 30);
+        QTest::newRow("bottom panel") << std::optional(QRect(1000, 880, 1, 1)) << bottom << QPoint(830, 370);
+        QTest::newRow("left panel") << std::optional(QRect(10, 850, 24, 24)) << left << QPoint(48, 400);
+        QTest::newRow("panel unknown: below an icon near the top")
+            << std::optional(QRect(1000, 3, 24, 24)) << display << QPoint(841, 27);
+        QTest::newRow("panel unknown: past the panel a point near the top implies")
+            << std::optional(QRect(1000, 17, 1, 1)) << display << QPoint(830, 34);
+        QTest::newRow("panel unknown: a point near the top-left corner is a top panel's")
+            << std::optional(QRect(11, 17, 1, 1)) << display << QPoint(0, 34);
+        QTest::newRow("panel unknown: a side panel's point")
+            << std::optional(QRect(6, 500, 1, 1)) << display << QPoint(12, 250);
+        QTest::newRow("panel unknown: above an icon near the bottom")
+            << std::optional(QRect(1000, 876, 24, 24)) << display << QPoint(841, 376);
+        QTest::newRow("no anchor, top panel") << std::optional<QRect>() << top << QPoint(1100, 30);
+        QTest::newRow("no anchor, bottom panel") << std::optional<QRect>() << bottom << QPoint(1100, 370);
+        QTest::newRow("no anchor, left panel") << std::optional<QRect>() << left << QPoint(48, 0);
+        QTest::newRow("no anchor, no panel") << std::optional<QRect>() << display << QPoint(1100, 0);
     }
     void popover() {
-        QFETCH(QRect, anchor);
-        QFETCH(QRect, expected);
-        const QPoint at = placement::popoverOrigin(anchor, expected.size(), laptop);
-        QCOMPARE(QRect(at, expected.size()), expected);
-        QVERIFY(laptop.contains(QRect(at, expected.size())));
+        QFETCH(std::optional<QRect>, anchor);
+        QFETCH(QRect, area);
+        QFETCH(QPoint, expected);
+        const QSize size(340, 500);
+        const QPoint at = placement::popoverOrigin(anchor, size, display, area);
+        QCOMPARE(at, expected);
+        QVERIFY(area.contains(QRect(at, size)));
     }
 
     // Scrolling grows the advanced view until its content fits or the screen is full, and shrinks it back
