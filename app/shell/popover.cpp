@@ -68,7 +68,7 @@ void Popover::place() {
 }
 
 bool Popover::justLeft() const {
-    return left_.isValid() && left_.elapsed() < 400;
+    return left_.isValid() && left_.elapsed() < 300;
 }
 
 bool Popover::eventFilter(QObject* watched, QEvent* event) {
@@ -86,7 +86,7 @@ bool Popover::event(QEvent* event) {
         close();
     } else if (event->type() == QEvent::MouseButtonPress &&
                !rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-        // A popup hears of the click elsewhere that closes it.
+        // The popup closes on a press elsewhere, and the panel may still hear it as a click on the icon.
         left_.start();
     }
     return QWidget::event(event);

@@ -96,19 +96,19 @@ registered() {
         2>/dev/null | grep -q "$name"
 }
 menu_labels() {
-    gdbus call --session --dest "$(item)" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout 0 -1 '[]' |
+    gdbus call --session --dest "$(item)" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '@as []' |
         grep -o "'label': <'[^']*'>" | sed "s/'label': <'\(.*\)'>/\1/" | paste -sd '|'
 }
 activate() {
     gdbus call --session --dest "$(item)" --object-path /StatusNotifierItem \
-        --method org.kde.StatusNotifierItem.Activate "$1" "$2" >/dev/null
+        --method org.kde.StatusNotifierItem.Activate -- "$1" "$2" >/dev/null
 }
 expected_labels="Pokaż panel|Mini okno|Zaawansowane|Ustawienia…|Przywróć położenie okien|Odśwież|Zakończ Tarnwick"
 
 # The icon's box on a screenshot: the chip it is drawn on, looked for inside the strip $2 (WxH+X+Y).
 # Prints "W H X Y".
 icon_box() {
-    convert "$1" -crop "$2" -fuzz 4% -fill black -opaque '#1C1C1E' -fill black -opaque '#D70015' \
+    convert "$1" -crop "$2" -fuzz 0.5% -fill black -opaque '#1C1C1E' -fill black -opaque '#D70015' \
         -fill white +opaque black -negate -trim -format '%w %h %X %Y' info: 2>/dev/null | tr -d '+'
 }
 # The lightest and darkest grey inside box $2 of image $1, as a difference out of 100.

@@ -124,6 +124,11 @@ void registerSniTypes() {
         qDBusRegisterMetaType<MenuItemKeysList>();
         qDBusRegisterMetaType<MenuEvent>();
         qDBusRegisterMetaType<MenuEventList>();
+        // Signatures name the lists by these aliases.
+        qRegisterMetaType<SniPixmaps>("SniPixmaps");
+        qRegisterMetaType<MenuItemPropertiesList>("MenuItemPropertiesList");
+        qRegisterMetaType<MenuItemKeysList>("MenuItemKeysList");
+        qRegisterMetaType<MenuEventList>("MenuEventList");
         return true;
     }();
     Q_UNUSED(once);
