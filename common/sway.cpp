@@ -3,18 +3,25 @@
 #include <QEvent>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QTimer>
 #include <QWindow>
-#include <QtEndian>
 
 namespace sway {
 
 namespace {
 
-// Sends one command and forgets it; sway answers, and the socket goes once it has.
-void command(const QByteArray& text) {
+// Sends one command, and sends it again while sway has not seen the window yet: it learns of an X11 window
+// only some time after the window is mapped.
+void command(const QByteArray& text, int tries = 40) {
     auto* socket = new QLocalSocket;
-    QObject::connect(socket, &QLocalSocket::readyRead, socket, &QObject::deleteLater);
     QObject::connect(socket, &QLocalSocket::errorOccurred, socket, &QObject::deleteLater);
+    QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, text, tries] {
+        // The answer: the magic, two 32-bit words, then one result per command.
+        const QByteArray answer = socket->readAll();
+        socket->deleteLater();
+        if (answer.contains("\"success\": false") && tries > 1)
+            QTimer::singleShot(50, [text, tries] { command(text, tries - 1); });
+    });
     socket->connectToServer(qEnvironmentVariable("SWAYSOCK"));
     QByteArray message("i3-ipc");
     const quint32 header[2] = {quint32(text.size()), 0}; // length, then type 0: run a command

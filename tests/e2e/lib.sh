@@ -6,6 +6,8 @@ chmod 755 "$work"
 pids=()
 cleanup() {
     local p
+    # A function run in the background is a subshell whose child is the program.
+    for p in "${pids[@]}"; do pkill -P "$p" 2>/dev/null || true; done
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
     rm -rf "$work"
@@ -18,7 +20,10 @@ shot() { import -window root "$1" 2>/dev/null; }
 fail() {
     echo "FAIL ($name): $*"
     shot "$out/$name-failure.png" || true
-    [ -f "$work/app.log" ] && sed 's/^/  program: /' "$work/app.log"
+    local log
+    for log in "$work"/*.log; do
+        sed "s|^|  $(basename "$log" .log): |" "$log" | tail -15
+    done
     exit 1
 }
 
@@ -82,25 +87,28 @@ start_xvfb() {
     fail "no free X display"
 }
 
-# The program's status notifier item on the bus, once it has one.
+# How the bus calls below are made; a desktop that runs as another user runs them as that user.
+as=()
+
+# The program's status notifier item, as the tray's watcher lists it (the test runs no other).
 item() {
-    gdbus call --session --dest org.freedesktop.DBus --object-path / --method org.freedesktop.DBus.ListNames 2>/dev/null |
-        grep -o "org\.kde\.StatusNotifierItem-$app-[0-9]*" | head -1
+    "${as[@]}" gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems \
+        2>/dev/null | grep -o 'org\.kde\.StatusNotifierItem-[0-9]*-[0-9]*' | head -1
 }
+# Registered, and still there: a program that ended leaves its name in some watchers' lists.
 registered() {
     local name
-    name=$(item) || return 1
-    [ -n "$name" ] || return 1
-    gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
-        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems \
-        2>/dev/null | grep -q "$name"
+    name=$(item) && [ -n "$name" ] || return 1
+    "${as[@]}" gdbus call --session --dest org.freedesktop.DBus --object-path / --method org.freedesktop.DBus.NameHasOwner \
+        "$name" 2>/dev/null | grep -q true
 }
 menu_labels() {
-    gdbus call --session --dest "$(item)" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '@as []' |
+    "${as[@]}" gdbus call --session --dest "$(item)" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '@as []' |
         grep -o "'label': <'[^']*'>" | sed "s/'label': <'\(.*\)'>/\1/" | paste -sd '|'
 }
 activate() {
-    gdbus call --session --dest "$(item)" --object-path /StatusNotifierItem \
+    "${as[@]}" gdbus call --session --dest "$(item)" --object-path /StatusNotifierItem \
         --method org.kde.StatusNotifierItem.Activate -- "$1" "$2" >/dev/null
 }
 expected_labels="Pokaż panel|Mini okno|Zaawansowane|Ustawienia…|Przywróć położenie okien|Odśwież|Zakończ Tarnwick"
