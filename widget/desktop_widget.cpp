@@ -1,6 +1,7 @@
 #include "widget/desktop_widget.h"
 
 #include "common/sticky.h"
+#include "common/window_system.h"
 #include "widget/age_change.h"
 
 #include <QGuiApplication>
@@ -105,7 +106,8 @@ void DesktopWidget::mouseReleaseEvent(QMouseEvent*) {
 
 void DesktopWidget::moveEvent(QMoveEvent* event) {
     QRasterWindow::moveEvent(event);
-    if (isVisible())
+    // Where the compositor places windows, the place it reports is not one to come back to.
+    if (isVisible() && windowSystem::placesWindows())
         save_.start();
 }
 
@@ -120,6 +122,8 @@ QString DesktopWidget::positionKey() const {
 }
 
 void DesktopWidget::restorePosition() {
+    if (!windowSystem::placesWindows())
+        return;
     const QSize size = familySize(view_.family).toSize();
     const QPoint saved = settings().value(positionKey()).toPoint();
     const QScreen* screen = QGuiApplication::screenAt(saved + QPoint(size.width() / 2, size.height() / 2));

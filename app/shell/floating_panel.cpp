@@ -101,8 +101,18 @@ void FloatingPanel::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void FloatingPanel::setVisible(bool visible) {
+    // Sway keeps X11 windows stacked in the order they were made, whatever it draws on top: a window made anew
+    // at each showing stays above the X11 windows that came since, and gets the clicks meant for it.
+    if (visible && !isVisible() && internalWinId() && windowSystem::managerMovesWindows())
+        destroy();
+    QWidget::setVisible(visible);
+}
+
 void FloatingPanel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (windowSystem::managerMovesWindows())
+        placeWindow(*this, pos());
     // Floating readouts follow the user to every workspace, and window managers forget that on each hiding.
     pinToDesktop(*windowHandle());
     // A panel placed while hidden keeps that place once it shows.

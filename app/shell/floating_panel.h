@@ -32,6 +32,7 @@ public:
     bool restore();
     // From now on every move and every showing is saved.
     void startAutosave();
+    void setVisible(bool visible) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

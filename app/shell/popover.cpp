@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -37,12 +38,16 @@ Popover::Popover(QWidget* content, QWidget* parent)
     layout->addWidget(content);
     // The content's keys work at once, without a click into it first.
     setFocusProxy(content);
-    winId();
-    windowHandle()->installEventFilter(this);
 }
 
 void Popover::showAt(std::optional<QRect> anchor) {
     anchor_ = anchor;
+    // Sway keeps X11 windows stacked in the order they were made, whatever it draws on top: one made anew at each
+    // showing stays above the X11 windows that came since, and gets the clicks meant for it.
+    if (!isVisible() && internalWinId() && windowSystem::managerMovesWindows())
+        destroy();
+    create();
+    windowHandle()->installEventFilter(this);
     // Styles and fonts settle the size only once polished: placing before that puts a taller panel off screen.
     ensurePolished();
     layout()->activate();

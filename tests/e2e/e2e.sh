@@ -6,88 +6,18 @@ set -euo pipefail
 
 bin=$1
 out=$2
-for tool in Xvfb trayer xdotool xprop dbus-daemon import; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (scripts/setup installs it)"
-        exit 77
-    fi
-done
+name=e2e
+source "$(dirname "$0")/lib.sh"
+skip_without Xvfb trayer xdotool xprop dbus-daemon import
 mkdir -p "$out"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do
-        kill "$p" 2>/dev/null || true
-    done
-    for p in "${pids[@]}"; do
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    import -window root "$out/e2e-failure.png" 2>/dev/null || true
-    [ -f "$work/app.log" ] && sed 's/^/  program: /' "$work/app.log"
-    exit 1
-}
-
-# Polls a condition for up to $1 seconds; the program is given time, never timed.
-until_true() {
-    local limit=$(($1 * 10))
-    shift
-    for ((i = 0; i < limit; i++)); do
-        if "$@"; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-
-# A visible window of the program by exact title whose width lies in [min, max]; prints its id.
-window() {
-    local name=$1 min=$2 max=$3 w
-    for w in $(xdotool search --onlyvisible --class tarnwick 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$name" ] || continue
-        local WIDTH=0
-        eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | grep -E '^(WIDTH|HEIGHT|X|Y)=')" || continue
-        if ((WIDTH >= min && WIDTH <= max)); then
-            echo "$w"
-            return 0
-        fi
-    done
-    return 1
-}
 has() { window "$@" >/dev/null; }
 hasnt() { ! window "$@" >/dev/null; }
 geometry() { xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)='; }
 
 # --- the desktop: X server, session bus, tray ---
-ours() { [ "$(tr -d ' ' 2>/dev/null <"/tmp/.X$1-lock")" = "$2" ] && kill -0 "$2" 2>/dev/null; }
-for n in $(seq 90 250); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    xpid=$!
-    export DISPLAY=":$n"
-    # Ours only when the display's lock names our server: another one may have taken the number meanwhile.
-    if until_true 10 ours "$n" "$xpid" && until_true 10 xdotool getdisplaygeometry >/dev/null 2>&1; then
-        pids+=("$xpid")
-        break
-    fi
-    kill "$xpid" 2>/dev/null || true
-    unset DISPLAY
-done
-[ -n "${DISPLAY:-}" ] || fail "no free X display"
-
-{
-    read -r address
-    read -r buspid
-} < <(dbus-daemon --config-file="$(dirname "$0")/../support/private-bus.conf" --fork --print-address=1 --print-pid=1)
-pids+=("$buspid")
-export DBUS_SESSION_BUS_ADDRESS=$address
+start_xvfb
+start_bus
 
 start_tray() {
     trayer --edge top --align right --widthtype request --height 24 --tint 0x404040 --transparent true --alpha 0 \
@@ -99,10 +29,6 @@ start_tray() {
 start_tray
 
 # --- the program, in a home of its own ---
-home=$work/home
-mkdir -p "$home/config" "$home/data" "$home/runtime"
-chmod 700 "$home/runtime"
-prefs=$home/config/Tarnwick/Tarnwick.conf
 usage=$home/data/Tarnwick/hotspot-usage.json
 # In a sanitizer build: the X keyboard library hands strndup() atom names without a terminating NUL, which
 # strict string checks report inside that library; everything else stays checked.
@@ -113,10 +39,12 @@ start_app() {
     app=$!
     pids+=("$app")
 }
+# A click as a person makes it: not within the instant a window closed.
 click_icon() {
     local icon
     icon=$(window Tarnwick 8 64) || fail "no tray icon"
     eval "$(geometry "$icon")"
+    sleep 0.3
     xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 }
 open_popover() {

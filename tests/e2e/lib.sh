@@ -123,3 +123,88 @@ icon_box() {
 contrast() {
     convert "$1" -crop "$2" -colorspace Gray -format '%[fx:int(100*(maxima-minima))]' info:
 }
+
+# --- X11 desktops. The program's windows are looked at on its own X server (`appx`: a command prefix that sets
+# DISPLAY, for Xwayland) and the screen is seen and clicked on the outer one (`screenx`).
+appx=()
+screenx=()
+
+# A visible window of the program by exact title, at least $2 and at most $3 pixels wide; prints its id.
+window() {
+    local w width
+    for w in $("${appx[@]}" xdotool search --onlyvisible --class tarnwick 2>/dev/null); do
+        [ "$("${appx[@]}" xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] || continue
+        width=$(geo "$w" WIDTH) || continue
+        ((width >= ${2:-0} && width <= ${3:-100000})) && echo "$w" && return 0
+    done
+    return 1
+}
+popover() { window Tarnwick 200 >/dev/null; }
+no_popover() { ! popover; }
+geo() { "${appx[@]}" xdotool getwindowgeometry --shell "$1" | sed -n "s/^$2=//p"; }
+
+# The icon in the panel's strip, once the panel has laid it out: where a user would click it.
+icon=
+find_icon() {
+    local strip=$1 box before
+    shot "$work/screen.png"
+    box=$(icon_box "$work/screen.png" "$strip") || return 1
+    read -r iw ih ix iy <<<"$box"
+    [ "${iw:-0}" -ge 12 ] && [ "$iw" -le 40 ] || return 1
+    before=$box
+    sleep 0.5
+    shot "$work/screen.png"
+    [ "$(icon_box "$work/screen.png" "$strip")" = "$before" ] || return 1
+    icon=$box
+}
+# A click as a person makes it: not within the instant a window appears.
+click_icon() {
+    read -r iw ih ix iy <<<"$icon"
+    sleep 0.3
+    "${screenx[@]}" xdotool mousemove --sync $((ix + iw / 2)) $((iy + ih / 2)) click 1
+}
+# The popover's edge lies on the edge of the usable area that the panel's strut leaves, and the popover
+# inside that area.
+check_touches() {
+    local w x y width h ax ay aw ah
+    w=$(window Tarnwick 200) || fail "no popover"
+    x=$(geo "$w" X) y=$(geo "$w" Y) width=$(geo "$w" WIDTH) h=$(geo "$w" HEIGHT)
+    read -r ax ay aw ah < <("${appx[@]}" xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | cut -d' ' -f1-4)
+    ((x >= ax && x + width <= ax + aw && y >= ay && y + h <= ay + ah)) ||
+        fail "the popover at $x,$y ${width}x$h leaves the usable area $ax,$ay ${aw}x$ah"
+    if [ "$1" = top ]; then
+        ((y == ay)) || fail "the popover's top is at $y, not against the panel ($ay)"
+    else
+        ((y + h == ay + ah)) || fail "the popover's bottom is at $((y + h)), not against the panel ($((ay + ah)))"
+    fi
+}
+
+# One check of a desktop passed; scripts/test-desktops gathers these into its table.
+passed() { echo "ok: $*"; }
+
+# With MEASURE=SECONDS: five starts timed until the tray has the item, then the program's own CPU and its peak
+# memory over that many seconds with no window open. The host script defines start_app and stop_app.
+measure() {
+    [ -n "${MEASURE:-}" ] || return 0
+    local times=() i t0 pid hz a b
+    for i in 1 2 3 4 5; do
+        t0=$(date +%s%N)
+        start_app
+        for ((j = 0; j < 1000; j++)); do registered && break; sleep 0.01; done
+        times+=($((($(date +%s%N) - t0) / 1000000)))
+        stop_app
+    done
+    start_app
+    until_true 10 registered || fail "the item did not register"
+    sleep 5
+    pid=$(pgrep -nf "$bin --hosts")
+    hz=$(getconf CLK_TCK)
+    a=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+    sleep "$MEASURE"
+    b=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+    echo "measure: $name start to registered ms: $(printf '%s\n' "${times[@]}" | sort -n | paste -sd ' ')" \
+        "(median $(printf '%s\n' "${times[@]}" | sort -n | sed -n 3p))"
+    awk -v t=$((b - a)) -v hz="$hz" -v s="$MEASURE" -v rss="$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")" -v n="$name" \
+        'BEGIN { printf "measure: %s idle CPU %.3f %% of one core over %d s, peak RSS %.1f MB\n", n, 100 * t / hz / s, s, rss / 1024 }'
+    stop_app
+}

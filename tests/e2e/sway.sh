@@ -7,7 +7,7 @@ set -euo pipefail
 out=$3
 name=sway
 source "$(dirname "$0")/lib.sh"
-skip_without sway waybar grim wtype swaymsg gdbus convert dbus-daemon jq foot
+skip_without sway waybar grim wtype swaymsg gdbus convert dbus-daemon jq xmessage
 [ -x "$2" ] || { echo "SKIP: no virtual pointer tool"; exit 77; }
 mkdir -p "$out"
 
@@ -111,11 +111,11 @@ click $((ix + iw / 2)) $((iy + ih / 2))
 until_true 10 hasnt Tarnwick || fail "a second click on the icon left the popover open"
 
 echo "== the mini window floats above an ordinary window on every workspace, is dragged and comes back there"
-# An ordinary window of a Wayland program: sway 1.7 does not keep X11 windows' own stacking in step with its
-# own, so an X11 neighbour would take the mini window's clicks.
-in_session foot -T ordinary sleep 600 >/dev/null 2>&1 &
+# An ordinary X11 window, made after the program's windows: sway keeps X11 stacking in creation order, and
+# the mini window must still get its own clicks.
+in_session xmessage -geometry 600x400 "an ordinary window" >/dev/null 2>&1 &
 pids+=($!)
-ordinary_up() { in_session swaymsg -t get_tree | grep -q '"name": "ordinary"'; }
+ordinary_up() { in_session swaymsg -t get_tree | grep -q '"class": "Xmessage"'; }
 until_true 10 ordinary_up || fail "the ordinary window did not open"
 activate $((ix + iw / 2)) $((iy + ih / 2))
 until_true 10 has Tarnwick || fail "the popover did not open"
@@ -126,8 +126,13 @@ sleep 0.3
 in_session wtype -M ctrl -k m -m ctrl
 until_true 10 has "Tarnwick - mini" || fail "Ctrl+M opened no mini window"
 until_true 5 floating_everywhere "Tarnwick - mini" || fail "the mini window does not float on every workspace"
-sleep 0.5
+# A click on the ordinary window closes the popover and leaves the mini window above it.
+click 300 400
+until_true 10 hasnt Tarnwick || fail "a click on another window left the popover open"
+# Sway starts a move only from the window that has the focus: the first click gives it.
 read -r mx my mw mh <<<"$(geometry "Tarnwick - mini")"
+click $((mx + mw - 40)) $((my + mh - 10))
+sleep 0.5
 steps=()
 for i in $(seq 1 10); do steps+=(m $((mx + 40 - 26 * i)) $((my + 8 + 20 * i)) s 30); done
 in_session "$work/bin/vptr" 1280 800 m $((mx + 40)) $((my + 8)) d 272 s 100 "${steps[@]}" u 272 >/dev/null 2>&1
@@ -156,4 +161,5 @@ stop_app
 grep -q . "$work/app.log" && fail "the Wayland program printed: $(head -3 "$work/app.log")"
 grep -q '^NSWindow' "$home/config/Tarnwick/Tarnwick.conf" && fail "a place was saved on Wayland"
 
+measure
 echo "PASS: sway (screenshots in $out)"

@@ -43,54 +43,6 @@ stop_app() {
     wait "$app" || fail "the program ended with status $? on SIGTERM"
 }
 
-# A visible window of the program by exact title; prints its id.
-window() {
-    local w
-    for w in $(xdotool search --onlyvisible --class tarnwick 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && echo "$w" && return 0
-    done
-    return 1
-}
-popover() { window Tarnwick >/dev/null && [ "$(geo "$(window Tarnwick)" WIDTH)" -gt 200 ]; }
-no_popover() { ! popover; }
-geo() { xdotool getwindowgeometry --shell "$1" | sed -n "s/^$2=//p"; }
-
-# The icon in the panel's strip, once the panel has laid it out: where a user would click it.
-icon=
-find_icon() {
-    local strip=$1 box before
-    shot "$work/screen.png"
-    box=$(icon_box "$work/screen.png" "$strip") || return 1
-    read -r iw ih ix iy <<<"$box"
-    [ "${iw:-0}" -ge 12 ] && [ "$iw" -le 40 ] || return 1
-    before=$box
-    sleep 0.5
-    shot "$work/screen.png"
-    [ "$(icon_box "$work/screen.png" "$strip")" = "$before" ] || return 1
-    icon=$box
-}
-# A click as a person makes it: not within the instant a window appears.
-click_icon() {
-    read -r iw ih ix iy <<<"$icon"
-    sleep 0.3
-    xdotool mousemove --sync $((ix + iw / 2)) $((iy + ih / 2)) click 1
-}
-# The popover's edge lies on the edge of the usable area that the panel's strut leaves, and the popover
-# inside that area.
-check_touches() {
-    local w x y width h ax ay aw ah
-    w=$(window Tarnwick)
-    x=$(geo "$w" X) y=$(geo "$w" Y) width=$(geo "$w" WIDTH) h=$(geo "$w" HEIGHT)
-    read -r ax ay aw ah < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | cut -d' ' -f1-4)
-    ((x >= ax && x + width <= ax + aw && y >= ay && y + h <= ay + ah)) ||
-        fail "the popover at $x,$y ${width}x$h leaves the usable area $ax,$ay ${aw}x$ah"
-    if [ "$1" = top ]; then
-        ((y == ay)) || fail "the popover's top is at $y, not against the panel ($ay)"
-    else
-        ((y + h == ay + ah)) || fail "the popover's bottom is at $((y + h)), not against the panel ($((ay + ah)))"
-    fi
-}
-
 echo "== the panel starts 5 s after the program"
 start_app
 sleep 5
@@ -184,9 +136,11 @@ stop_app
 echo "== embedded icon: the program on a bus without the panel's watcher"
 start_bus
 start_app
-until_true 20 window Tarnwick >/dev/null || fail "no embedded icon"
-w=$(window Tarnwick)
+until_true 20 window Tarnwick 8 64 >/dev/null || fail "no embedded icon"
+w=$(window Tarnwick 8 64)
 ix=$(geo "$w" X) iy=$(geo "$w" Y) iw=$(geo "$w" WIDTH)
+# A second after the start the program tidies its windows, the popover among them.
+sleep 1.5
 xdotool mousemove --sync $((ix + iw / 2)) $((iy + iw / 2)) click 1
 until_true 10 popover || fail "a click on the embedded icon opened nothing"
 check_touches top
@@ -194,4 +148,5 @@ xdotool key Escape
 until_true 10 no_popover || fail "Escape left the popover open"
 stop_app
 
+measure
 echo "PASS: xfce (screenshots in $out)"

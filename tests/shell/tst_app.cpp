@@ -385,7 +385,7 @@ private slots:
         QCOMPARE(drawn.size(), 1);
         item.update(5'000'000, 3000, u"a"_s, 42.2, {});
         QCOMPARE(drawn.size(), 1);
-        QCOMPARE(sni.toolTip().text, u"↓ 5.0 MB/s  ↑ 3 KB/s<br/>a: 42 ms"_s);
+        QCOMPARE(sni.toolTip().text, u"↓ 5.0 MB/s  ↑ 3 KB/s\na: 42 ms"_s);
         item.update(5'000'000, 3000, u"a"_s, 43.0, {});
         item.update(5'000'000, 3000, u"a"_s, 43.0, {true, false});
         QCOMPARE(drawn.size(), 3);

@@ -2,8 +2,12 @@
 #include "support/temp_home.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -13,12 +17,13 @@ namespace {
 
 constexpr QPoint origin(300, 200);
 
-// A panel holding one button, first placed at `origin`.
+// A panel holding one control, a button unless said otherwise, first placed at `origin`.
 struct Fixture {
-    QPushButton* button = new QPushButton(u"Odśwież"_s);
+    QWidget* button;
     std::unique_ptr<FloatingPanel> panel;
 
-    explicit Fixture(const Preferences& prefs) {
+    explicit Fixture(const Preferences& prefs, QWidget* control = new QPushButton(u"Odśwież"_s))
+        : button(control) {
         auto* content = new QWidget;
         auto* layout = new QVBoxLayout(content);
         layout->setContentsMargins(20, 20, 20, 20);
@@ -70,7 +75,7 @@ private slots:
         QFETCH(bool, dragged);
         Fixture f(prefs);
         f.panel->startAutosave();
-        QSignalSpy clicked(f.button, &QPushButton::clicked);
+        QSignalSpy clicked(static_cast<QPushButton*>(f.button), &QPushButton::clicked);
         const QPoint start = f.button->mapToGlobal(f.button->rect().center());
         f.press(start);
         // The pointer travels in steps; the panel follows it, not the content under it.
@@ -82,6 +87,37 @@ private slots:
         QCOMPARE(prefs.frame(Preferences::Frame::Mini).has_value(), dragged);
         if (dragged)
             QCOMPARE(prefs.frame(Preferences::Frame::Mini)->topLeft(), origin + travel);
+    }
+
+    // A drag that starts on a scroll bar, a slider or a text field is that control's.
+    void dragLeavesControlsTheirOwn_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("dragged");
+        QTest::newRow("label") << u"label"_s << true;
+        QTest::newRow("scroll bar") << u"scroll bar"_s << false;
+        QTest::newRow("slider") << u"slider"_s << false;
+        QTest::newRow("text field") << u"text field"_s << false;
+    }
+    void dragLeavesControlsTheirOwn() {
+        QFETCH(QString, control);
+        QFETCH(bool, dragged);
+        QWidget* widget = [&]() -> QWidget* {
+            if (control == u"label"_s)
+                return new QLabel(u"Tarnwick"_s);
+            if (control == u"scroll bar"_s)
+                return new QScrollBar(Qt::Vertical);
+            if (control == u"slider"_s)
+                return new QSlider(Qt::Horizontal);
+            return new QLineEdit(u"127.0.0.1"_s);
+        }();
+        widget->setMinimumSize(60, 60);
+        Fixture f(prefs, widget);
+        const QPoint start = widget->mapToGlobal(widget->rect().center());
+        f.press(start);
+        f.move(start + QPoint(0, 10));
+        f.move(start + QPoint(0, 30));
+        f.release(start + QPoint(0, 30));
+        QCOMPARE(f.panel->pos(), dragged ? origin + QPoint(0, 30) : origin);
     }
 
     void savesOnlyOnceAutosaveStarts() {
@@ -99,6 +135,9 @@ private slots:
         QCOMPARE(prefs.frame(Preferences::Frame::Mini)->topLeft(), QPoint(90, 95));
         QVERIFY(f.panel->restore());
         QCOMPARE(f.panel->pos(), QPoint(90, 95));
+        // A place on no screen is never one to come back to.
+        f.panel->move(-5000, -5000);
+        QCOMPARE(prefs.frame(Preferences::Frame::Mini)->topLeft(), QPoint(90, 95));
     }
 
     void escapeCallsCancel() {

@@ -22,9 +22,10 @@ int nextInstance() {
     return ++n;
 }
 
-// Hosts read the tooltip text as markup.
+// Hosts read the tooltip text as markup: Pango's in GTK hosts, which knows no line-break tag, Qt's rich text in
+// KDE, which keeps a plain newline.
 QString escaped(const QString& text) {
-    return text.toHtmlEscaped().replace(u'\n', u"<br/>"_s);
+    return text.toHtmlEscaped();
 }
 
 } // namespace

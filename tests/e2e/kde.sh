@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The tray program in KDE Plasma (kwin_wayland nested on Xvfb, plasmashell with its bottom panel), through
+# Xwayland. Clicks and keys reach KWin through the Xvfb window it draws into; loopback hosts only.
+# Usage: kde.sh PROGRAM OUTPUT_FOLDER
+set -euo pipefail
+bin=$1
+out=$2
+name=kde
+source "$(dirname "$0")/lib.sh"
+skip_without kwin_wayland plasmashell kded5 Xvfb xdotool xprop gdbus busctl import convert
+mkdir -p "$out"
+
+start_xvfb
+screenx=(env DISPLAY="$DISPLAY")
+export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/runtime
+read -r address buspid < <(dbus-daemon --session --address="unix:dir=$work" --fork --print-address=1 --print-pid=1 | paste -sd ' ')
+pids+=("$buspid")
+export DBUS_SESSION_BUS_ADDRESS=$address
+# kwin_wayland carries file capabilities a container cannot grant; a copy has none, and must keep the name.
+mkdir -p "$work/kwin"
+cp "$(command -v kwin_wayland)" "$work/kwin/kwin_wayland"
+before=$(ls /tmp/.X11-unix)
+KWIN_COMPOSE=Q "$work/kwin/kwin_wayland" --x11-display "$DISPLAY" --width 1280 --height 800 --socket wayland-tw \
+    --xwayland >"$work/kwin.log" 2>&1 &
+pids+=($!)
+xwayland() { comm -13 <(echo "$before") <(ls /tmp/.X11-unix) | sed -n 's/^X//p' | sort -n | head -1; }
+until_true 30 test -n "$(xwayland)" || fail "KWin did not start Xwayland"
+appx=(env DISPLAY=":$(xwayland)")
+export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 WAYLAND_DISPLAY=wayland-tw
+# Plasma's daemons are started by hand: the bus would start them without the session's variables.
+dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP KDE_FULL_SESSION KDE_SESSION_VERSION \
+    XDG_RUNTIME_DIR HOME XDG_CONFIG_HOME XDG_DATA_HOME
+QT_QPA_PLATFORM=wayland kded5 >"$work/kded.log" 2>&1 &
+pids+=($!)
+"$(dpkg -L kactivitymanagerd | grep -m1 'libexec/kactivitymanagerd$')" >"$work/activities.log" 2>&1 &
+pids+=($!)
+sleep 2
+QT_QPA_PLATFORM=wayland plasmashell >"$work/plasma.log" 2>&1 &
+pids+=($!)
+tray() { busctl --user call org.kde.kded5 /kded org.kde.kded5 "$1" s statusnotifierwatcher >/dev/null 2>&1; }
+watcher() { gdbus introspect --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher >/dev/null 2>&1; }
+until_true 30 tray loadModule || fail "kded did not load the tray's watcher"
+until_true 30 watcher || fail "no tray"
+
+start_app() {
+    env -u QT_QPA_PLATFORM XDG_SESSION_TYPE=wayland "${appx[@]:1}" "$bin" --hosts 127.0.0.1,::1 >>"$work/app.log" 2>&1 &
+    app=$!
+    pids+=("$app")
+}
+stop_app() {
+    kill -TERM "$app"
+    wait "$app" || fail "the program ended with status $? on SIGTERM"
+}
+
+echo "== the item registers, again when the tray comes back, and its menu reaches every window"
+start_app
+until_true 10 registered || fail "the item did not register"
+tray unloadModule
+until_true 10 bash -c "! gdbus introspect --session --dest org.kde.StatusNotifierWatcher --object-path / >/dev/null 2>&1" ||
+    fail "the tray did not go"
+tray loadModule
+until_true 10 registered || fail "the item did not register again when the tray came back"
+[ "$(menu_labels)" = "$expected_labels" ] || fail "the menu reads '$(menu_labels)'"
+until_true 30 find_icon 400x44+880+756 || fail "no icon in the panel"
+read -r iw ih ix iy <<<"$icon"
+shot "$out/kde-panel.png"
+c=$(contrast "$work/screen.png" "${iw}x${ih}+${ix}+${iy}")
+((c >= 60)) || fail "the icon's figure has contrast $c/100 on the light panel"
+passed "registers, late tray, menu, icon legible (${ih}px)"
+
+echo "== a click on the icon opens the popover on the panel; Escape, a click elsewhere and a second click close it"
+click_icon
+until_true 10 popover || fail "a click on the icon opened nothing"
+check_touches bottom
+sleep 0.3
+shot "$out/kde-popover.png"
+"${screenx[@]}" xdotool key Escape
+until_true 10 no_popover || fail "Escape left the popover open"
+"${appx[@]}" xmessage -geometry 500x300+100+200 "an ordinary window" &
+pids+=($!)
+until_true 10 "${appx[@]}" xdotool search --onlyvisible --class xmessage >/dev/null || fail "xmessage did not start"
+click_icon
+until_true 10 popover || fail "the popover did not open again"
+sleep 0.3
+"${screenx[@]}" xdotool mousemove --sync 300 350 click 1
+until_true 10 no_popover || fail "a click on another window left the popover open"
+click_icon
+until_true 10 popover || fail "the popover did not open a third time"
+click_icon
+until_true 10 no_popover || fail "a second click on the icon left the popover open"
+passed "popover against the panel, Escape, click elsewhere, second click"
+
+echo "== the mini window stays above an ordinary window, is dragged and comes back there"
+click_icon
+until_true 10 popover || fail "the popover did not open"
+sleep 0.3
+"${screenx[@]}" xdotool key ctrl+m
+until_true 10 window "Tarnwick - mini" >/dev/null || fail "Ctrl+M opened no mini window"
+mini=$(window "Tarnwick - mini")
+"${screenx[@]}" xdotool mousemove --sync 300 350 click 1
+sleep 0.5
+"${appx[@]}" xprop -root _NET_CLIENT_LIST_STACKING | grep -qiE "$(printf '0x%x' "$("${appx[@]}" xdotool search --onlyvisible --class xmessage | head -1)").*$(printf '0x%x' "$mini")" ||
+    fail "the ordinary window went above the mini window"
+x0=$(geo "$mini" X) y0=$(geo "$mini" Y)
+"${screenx[@]}" xdotool mousemove --sync $((x0 + 40)) $((y0 + 6)) mousedown 1
+for _ in $(seq 10); do "${screenx[@]}" xdotool mousemove_relative --sync -- -30 20; done
+"${screenx[@]}" xdotool mouseup 1
+sleep 0.5
+x1=$(geo "$mini" X) y1=$(geo "$mini" Y)
+[ "$x1,$y1" != "$x0,$y0" ] || fail "dragging did not move the mini window"
+stop_app
+start_app
+until_true 20 window "Tarnwick - mini" >/dev/null || fail "the mini window did not come back"
+mini_back() { [ "$(geo "$(window "Tarnwick - mini")" X),$(geo "$(window "Tarnwick - mini")" Y)" = "$x1,$y1" ]; }
+until_true 5 mini_back || fail "the mini window came back at $(geo "$(window "Tarnwick - mini")" X),$(geo "$(window "Tarnwick - mini")" Y) instead of $x1,$y1"
+stop_app
+passed "mini above, dragged, restored"
+
+measure
+echo "PASS: kde (screenshots in $out)"
