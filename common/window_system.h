@@ -22,7 +22,8 @@ bool overXwayland();
 // started from a press, takes a window elsewhere.
 bool managerMovesWindows();
 
-// Flags for a borderless window that stays above all others.
-constexpr Qt::WindowFlags floatingFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+// Flags for a borderless window that stays above all others. Not a tool window: KWin hides an application's tool
+// windows while another application has the focus.
+constexpr Qt::WindowFlags floatingFlags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 
 } // namespace windowSystem

@@ -19,8 +19,9 @@ namespace {
 Qt::WindowFlags flags() {
     if (!windowSystem::placesWindows())
         return Qt::Tool | Qt::FramelessWindowHint;
+    // A tool window: it lives only while the program has the focus.
     if (windowSystem::overXwayland())
-        return windowSystem::floatingFlags;
+        return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     return Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
 }
 

@@ -27,15 +27,18 @@ pids+=("$buspid")
 export DBUS_SESSION_BUS_ADDRESS=$address
 gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
 gsettings set org.gnome.shell welcome-dialog-last-shown-version '999'
-before=$(ls /tmp/.X11-unix)
 MUTTER_DEBUG_DUMMY_MODE_SPECS=1280x800 XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME \
     gnome-shell --nested --wayland --wayland-display=wayland-tw >"$work/shell.log" 2>&1 &
-pids+=($!)
+compositor=$!
+pids+=("$compositor")
 watcher() { gdbus introspect --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher >/dev/null 2>&1; }
 until_true 60 watcher || fail "GNOME Shell's tray did not come up"
-xwayland() { comm -13 <(echo "$before") <(ls /tmp/.X11-unix) | sed -n 's/^X//p' | sort -n | head -1; }
-until_true 20 test -n "$(xwayland)" || fail "no Xwayland"
-until_true 20 ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* >/dev/null 2>&1 || fail "no Xwayland authority"
+# The display of the Xwayland the compositor started.
+xwayland() { ps -o args= --ppid "$compositor" | sed -n 's/^[^ ]*Xwayland :\([0-9]*\) .*/\1/p' | head -1; }
+xwayland_up() { [ -n "$(xwayland)" ]; }
+until_true 20 xwayland_up || fail "no Xwayland"
+authority() { ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* >/dev/null 2>&1; }
+until_true 20 authority || fail "no Xwayland authority"
 appx=(env DISPLAY=":$(xwayland)" XAUTHORITY="$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* | head -1)")
 # Nested GNOME starts in the overview.
 sleep 2

@@ -19,12 +19,14 @@ export DBUS_SESSION_BUS_ADDRESS=$address
 # kwin_wayland carries file capabilities a container cannot grant; a copy has none, and must keep the name.
 mkdir -p "$work/kwin"
 cp "$(command -v kwin_wayland)" "$work/kwin/kwin_wayland"
-before=$(ls /tmp/.X11-unix)
 KWIN_COMPOSE=Q "$work/kwin/kwin_wayland" --x11-display "$DISPLAY" --width 1280 --height 800 --socket wayland-tw \
     --xwayland >"$work/kwin.log" 2>&1 &
-pids+=($!)
-xwayland() { comm -13 <(echo "$before") <(ls /tmp/.X11-unix) | sed -n 's/^X//p' | sort -n | head -1; }
-until_true 30 test -n "$(xwayland)" || fail "KWin did not start Xwayland"
+compositor=$!
+pids+=("$compositor")
+# The display of the Xwayland the compositor started.
+xwayland() { ps -o args= --ppid "$compositor" | sed -n 's/^[^ ]*Xwayland :\([0-9]*\) .*/\1/p' | head -1; }
+xwayland_up() { [ -n "$(xwayland)" ]; }
+until_true 30 xwayland_up || fail "KWin did not start Xwayland"
 appx=(env DISPLAY=":$(xwayland)")
 export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 WAYLAND_DISPLAY=wayland-tw
 # Plasma's daemons are started by hand: the bus would start them without the session's variables.
@@ -115,6 +117,15 @@ mini_back() { [ "$(geo "$(window "Tarnwick - mini")" X),$(geo "$(window "Tarnwic
 until_true 5 mini_back || fail "the mini window came back at $(geo "$(window "Tarnwick - mini")" X),$(geo "$(window "Tarnwick - mini")" Y) instead of $x1,$y1"
 stop_app
 passed "mini above, dragged, restored"
+
+echo "== a pinned panel comes back shown, not minimised, out of the task bar"
+sed -i 's/^\[General\]$/[General]\npinned=true/' "$home/config/Tarnwick/Tarnwick.conf"
+start_app
+until_true 20 window "Tarnwick - panel" 200 >/dev/null || fail "the pinned panel did not come back"
+state=$("${appx[@]}" xprop -id "$(window "Tarnwick - panel" 200)" _NET_WM_STATE)
+[[ $state != *HIDDEN* && $state == *SKIP_TASKBAR* ]] || fail "the pinned panel came back as $state"
+stop_app
+passed "pinned panel restored, shown"
 
 measure
 echo "PASS: kde (screenshots in $out)"

@@ -90,34 +90,42 @@ start_xvfb() {
 # How the bus calls below are made; a desktop that runs as another user runs them as that user.
 as=()
 
-# The program's status notifier item, as the tray's watcher lists it (the test runs no other).
+# The program's status notifier item on the bus (the test runs no other).
 item() {
-    "${as[@]}" gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
-        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems \
+    "${as[@]}" gdbus call --session --dest org.freedesktop.DBus --object-path / --method org.freedesktop.DBus.ListNames \
         2>/dev/null | grep -o 'org\.kde\.StatusNotifierItem-[0-9]*-[0-9]*' | head -1
 }
-# Registered, and still there: a program that ended leaves its name in some watchers' lists.
+# The tray's watcher lists it.
 registered() {
     local name
     name=$(item) && [ -n "$name" ] || return 1
-    "${as[@]}" gdbus call --session --dest org.freedesktop.DBus --object-path / --method org.freedesktop.DBus.NameHasOwner \
-        "$name" 2>/dev/null | grep -q true
+    "${as[@]}" gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher \
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems \
+        2>/dev/null | grep -q "$name"
 }
 menu_labels() {
     "${as[@]}" gdbus call --session --dest "$(item)" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '@as []' |
         grep -o "'label': <'[^']*'>" | sed "s/'label': <'\(.*\)'>/\1/" | paste -sd '|'
 }
+# A click as the tray reports it, made as a person would: not within the instant a window closed.
 activate() {
+    sleep 0.3
     "${as[@]}" gdbus call --session --dest "$(item)" --object-path /StatusNotifierItem \
         --method org.kde.StatusNotifierItem.Activate -- "$1" "$2" >/dev/null
 }
 expected_labels="Pokaż panel|Mini okno|Zaawansowane|Ustawienia…|Przywróć położenie okien|Odśwież|Zakończ Tarnwick"
 
-# The icon's box on a screenshot: the chip it is drawn on, looked for inside the strip $2 (WxH+X+Y).
-# Prints "W H X Y".
+# The icon's box on a screenshot: the largest icon-sized patch of the chip it is drawn on inside the strip $2
+# (WxH+X+Y). Prints "W H X Y".
 icon_box() {
-    convert "$1" -crop "$2" -fuzz 0.5% -fill black -opaque '#1C1C1E' -fill black -opaque '#D70015' \
-        -fill white +opaque black -negate -trim -format '%w %h %X %Y' info: 2>/dev/null | tr -d '+'
+    local ox oy
+    IFS='+' read -r _ ox oy <<<"$2"
+    convert "$1" -crop "$2" +repage -fuzz 3% -fill magenta -opaque '#1C1C1E' -fill magenta -opaque '#D70015' \
+        -fuzz 0 -fill black +opaque magenta -define connected-components:verbose=true -connected-components 8 null: |
+        awk -v ox="$ox" -v oy="$oy" '/srgb\(255,0,255\)/ {
+            split($2, g, /[x+]/); w = g[1]; h = g[2]
+            if (w >= 10 && w <= 40 && h >= 10 && h <= 40 && w - h <= 4 && h - w <= 4 && $4 > best) { best = $4; box = w " " h " " g[3] + ox " " g[4] + oy }
+        } END { if (box == "") exit 1; print box }'
 }
 # The lightest and darkest grey inside box $2 of image $1, as a difference out of 100.
 contrast() {

@@ -106,7 +106,7 @@ stop_panel
 panel_set /panels/panel-1/position "p=6;x=0;y=0" string
 panel_set /panels/panel-1/background-style 1 uint
 xfconf-query -c xfce4-panel -p /panels/panel-1/background-rgba -n -t double -t double -t double -t double \
-    -s 0.12 -s 0.12 -s 0.12 -s 1
+    -s 0.2 -s 0.2 -s 0.2 -s 1
 for size in 22 16; do
     panel_set /plugins/plugin-3/icon-size "$size" int
     panel_set /panels/panel-1/size $((size + 8)) uint
