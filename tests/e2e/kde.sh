@@ -96,27 +96,7 @@ echo "== the mini window stays above an ordinary window, is dragged and comes ba
 click_icon
 until_true 10 popover || fail "the popover did not open"
 sleep 0.3
-"${screenx[@]}" xdotool key ctrl+m
-until_true 10 window "Tarnwick - mini" >/dev/null || fail "Ctrl+M opened no mini window"
-mini=$(window "Tarnwick - mini")
-"${screenx[@]}" xdotool mousemove --sync 300 350 click 1
-sleep 0.5
-"${appx[@]}" xprop -root _NET_CLIENT_LIST_STACKING | grep -qiE "$(printf '0x%x' "$("${appx[@]}" xdotool search --onlyvisible --class xmessage | head -1)").*$(printf '0x%x' "$mini")" ||
-    fail "the ordinary window went above the mini window"
-x0=$(geo "$mini" X) y0=$(geo "$mini" Y)
-"${screenx[@]}" xdotool mousemove --sync $((x0 + 40)) $((y0 + 6)) mousedown 1
-for _ in $(seq 10); do "${screenx[@]}" xdotool mousemove_relative --sync -- -30 20; done
-"${screenx[@]}" xdotool mouseup 1
-sleep 0.5
-x1=$(geo "$mini" X) y1=$(geo "$mini" Y)
-[ "$x1,$y1" != "$x0,$y0" ] || fail "dragging did not move the mini window"
-stop_app
-start_app
-until_true 20 window "Tarnwick - mini" >/dev/null || fail "the mini window did not come back"
-mini_back() { [ "$(geo "$(window "Tarnwick - mini")" X),$(geo "$(window "Tarnwick - mini")" Y)" = "$x1,$y1" ]; }
-until_true 5 mini_back || fail "the mini window came back at $(geo "$(window "Tarnwick - mini")" X),$(geo "$(window "Tarnwick - mini")" Y) instead of $x1,$y1"
-stop_app
-passed "mini above, dragged, restored"
+check_mini
 
 echo "== a pinned panel comes back shown, not minimised, out of the task bar"
 sed -i 's/^\[General\]$/[General]\npinned=true/' "$home/config/Tarnwick/Tarnwick.conf"

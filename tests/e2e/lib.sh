@@ -187,6 +187,36 @@ check_touches() {
     fi
 }
 
+# The mini window on an X11 desktop: opened with Ctrl+M from the open popover, still above the ordinary window
+# (an xmessage the caller started at 100,200) after a click into that window, dragged by its header, and back
+# where it was dragged after a restart. The host script defines start_app and stop_app.
+check_mini() {
+    local mini ordinary x0 y0 x1 y1
+    "${screenx[@]}" xdotool key ctrl+m
+    until_true 10 window "Tarnwick - mini" >/dev/null || fail "Ctrl+M opened no mini window"
+    mini=$(window "Tarnwick - mini")
+    ordinary=$("${appx[@]}" xdotool search --onlyvisible --class xmessage | head -1)
+    "${screenx[@]}" xdotool mousemove --sync 150 400 click 1
+    sleep 0.5
+    "${appx[@]}" xprop -root _NET_CLIENT_LIST_STACKING |
+        grep -qiE "$(printf '0x%x' "$ordinary").*$(printf '0x%x' "$mini")" || fail "the ordinary window went above the mini window"
+    x0=$(geo "$mini" X) y0=$(geo "$mini" Y)
+    "${screenx[@]}" xdotool mousemove --sync $((x0 + 40)) $((y0 + 6)) mousedown 1
+    for _ in $(seq 10); do "${screenx[@]}" xdotool mousemove_relative --sync -- -30 20; done
+    "${screenx[@]}" xdotool mouseup 1
+    sleep 0.5
+    x1=$(geo "$mini" X) y1=$(geo "$mini" Y)
+    [ "$x1,$y1" != "$x0,$y0" ] || fail "dragging did not move the mini window"
+    stop_app
+    start_app
+    until_true 20 window "Tarnwick - mini" >/dev/null || fail "the mini window did not come back"
+    mini=$(window "Tarnwick - mini")
+    [ "$(geo "$mini" X),$(geo "$mini" Y)" = "$x1,$y1" ] ||
+        fail "the mini window came back at $(geo "$mini" X),$(geo "$mini" Y) instead of $x1,$y1"
+    stop_app
+    passed "mini above, dragged, restored"
+}
+
 # One check of a desktop passed; scripts/test-desktops gathers these into its table.
 passed() { echo "ok: $*"; }
 
