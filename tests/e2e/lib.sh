@@ -1,5 +1,7 @@
 # Pieces the desktop tests share; sourced by them, not run. The caller sets `out` (screenshots) and `name`.
 
+# The test suite runs offscreen; these tests need the desktop's own platform.
+unset QT_QPA_PLATFORM
 support=$(cd "$(dirname "${BASH_SOURCE[0]}")/../support" && pwd)
 work=$(mktemp -d)
 chmod 755 "$work"

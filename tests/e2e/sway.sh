@@ -41,7 +41,8 @@ session=("${base[@]}" WAYLAND_DISPLAY="$(sed -n 's/^WAYLAND_DISPLAY=//p' "$work/
          XDG_SESSION_TYPE=wayland)
 in_session() { as_user "${session[@]}" "$@"; }
 as=(in_session)
-shot() { in_session grim "$1"; }
+# grim runs as the desktop user, who cannot write outside the work folder.
+shot() { in_session grim "$work/shot.png" && cp "$work/shot.png" "$1"; }
 # Without input devices the seat has neither pointer nor keyboard, and Xwayland hears no keys: these two stay
 # until the end.
 in_session "$work/bin/vptr" 1280 800 m 640 400 s 100000000 >/dev/null 2>&1 &
