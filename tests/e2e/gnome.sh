@@ -59,20 +59,7 @@ stop_app() {
 extension() { gsettings set org.gnome.shell disable-user-extensions "$1"; }
 
 echo "== the item registers, again when the tray comes back, and its menu reaches every window"
-start_app
-until_true 10 registered || fail "the item did not register"
-extension true
-until_true 10 bash -c "! gdbus introspect --session --dest org.kde.StatusNotifierWatcher --object-path / >/dev/null 2>&1" ||
-    fail "the tray did not go"
-extension false
-until_true 10 registered || fail "the item did not register again when the tray came back"
-[ "$(menu_labels)" = "$expected_labels" ] || fail "the menu reads '$(menu_labels)'"
-until_true 20 find_icon 1280x32+900+0 || fail "no icon in the top bar"
-read -r iw ih ix iy <<<"$icon"
-shot "$out/gnome-bar.png"
-c=$(contrast "$work/screen.png" "${iw}x${ih}+${ix}+${iy}")
-((c >= 60)) || fail "the icon's figure has contrast $c/100 on the top bar"
-passed "registers, late tray, menu, icon legible ($((ih))px)"
+check_registration "extension true" "extension false" 1280x32+900+0
 
 echo "== a click where the shell says the icon is opens the popover below the bar; Escape and a click elsewhere close it"
 activate $((ix + iw / 2)) $((iy + ih / 2))

@@ -55,20 +55,7 @@ stop_app() {
 }
 
 echo "== the item registers, again when the tray comes back, and its menu reaches every window"
-start_app
-until_true 10 registered || fail "the item did not register"
-tray unloadModule
-until_true 10 bash -c "! gdbus introspect --session --dest org.kde.StatusNotifierWatcher --object-path / >/dev/null 2>&1" ||
-    fail "the tray did not go"
-tray loadModule
-until_true 10 registered || fail "the item did not register again when the tray came back"
-[ "$(menu_labels)" = "$expected_labels" ] || fail "the menu reads '$(menu_labels)'"
-until_true 30 find_icon 400x44+880+756 || fail "no icon in the panel"
-read -r iw ih ix iy <<<"$icon"
-shot "$out/kde-panel.png"
-c=$(contrast "$work/screen.png" "${iw}x${ih}+${ix}+${iy}")
-((c >= 60)) || fail "the icon's figure has contrast $c/100 on the light panel"
-passed "registers, late tray, menu, icon legible (${ih}px)"
+check_registration "tray unloadModule" "tray loadModule" 400x44+880+756
 
 echo "== a click on the icon opens the popover on the panel; Escape, a click elsewhere and a second click close it"
 click_icon

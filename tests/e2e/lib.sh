@@ -189,6 +189,26 @@ check_touches() {
     fi
 }
 
+# The item registers, and again after the tray went away and came back (the commands $1 and $2 do that), its
+# menu reads right, and its icon, looked for in the region $3, is legible. Leaves the icon's box in iw ih ix iy.
+check_registration() {
+    start_app
+    until_true 10 registered || fail "the item did not register"
+    $1
+    until_true 10 bash -c "! gdbus introspect --session --dest org.kde.StatusNotifierWatcher --object-path / >/dev/null 2>&1" ||
+        fail "the tray did not go"
+    $2
+    until_true 10 registered || fail "the item did not register again when the tray came back"
+    [ "$(menu_labels)" = "$expected_labels" ] || fail "the menu reads '$(menu_labels)'"
+    until_true 30 find_icon "$3" || fail "no icon in the panel"
+    read -r iw ih ix iy <<<"$icon"
+    shot "$out/$name-panel.png"
+    local c
+    c=$(contrast "$work/screen.png" "${iw}x${ih}+${ix}+${iy}")
+    ((c >= 60)) || fail "the icon's figure has contrast $c/100 on the panel"
+    passed "registers, late tray, menu, icon legible (${ih}px)"
+}
+
 # The mini window on an X11 desktop: opened with Ctrl+M from the open popover, still above the ordinary window
 # (an xmessage the caller started at 100,200) after a click into that window, dragged by its header, and back
 # where it was dragged after a restart. The host script defines start_app and stop_app.
