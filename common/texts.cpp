@@ -1,18 +1,41 @@
 #include "common/texts.h"
 
 #include <QLocale>
+#include <array>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+quint64 power10(int n) {
+    quint64 p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+} // namespace
+
 QString byteCount(quint64 bytes) {
-    const QLocale locale = QLocale::system();
+    static constexpr std::array units{"B", "kB", "MB", "GB", "TB", "PB", "EB"};
     if (bytes < 1000)
-        return locale.toString(bytes) + u" B"_s;
-    // Kilobytes are shown whole; larger units with one decimal, two from gigabytes on.
-    const int decimals = bytes < 1000000 ? 0 : bytes < 1000000000 ? 1 : 2;
-    return locale.formattedDataSize(qint64(std::min<quint64>(bytes, quint64(INT64_MAX))), decimals,
-                                    QLocale::DataSizeSIFormat);
+        return QString::number(bytes) + u" B"_s;
+    // Rounded before the unit is chosen, so 999 999 bytes read "1.0 MB", not "1000 kB". Kilobytes are shown
+    // whole, megabytes with one decimal, larger units with two; in whole numbers, so nothing is lost to
+    // floating point at the edges.
+    for (std::size_t unit = 1;; ++unit) {
+        const int decimals = unit == 1 ? 0 : unit == 2 ? 1 : 2;
+        const quint64 whole = power10(decimals);
+        const quint64 step = power10(int(3 * unit) - decimals);
+        const quint64 shown = bytes / step + ((bytes % step) * 2 >= step ? 1 : 0);
+        if (shown >= 1000 * whole && unit + 1 < units.size())
+            continue;
+        QString text = QString::number(shown / whole);
+        if (decimals)
+            text += QLocale().decimalPoint() + QString::number(shown % whole).rightJustified(decimals, u'0');
+        return text + u' ' + QLatin1StringView(units[unit]);
+    }
 }
 
 QString relativeAge(Timestamp then, Timestamp now) {

@@ -18,7 +18,10 @@ private slots:
         QTest::newRow("kilobytes round") << quint64(87499) << u"87 kB"_s;
         QTest::newRow("megabytes") << quint64(12340000) << u"12.3 MB"_s;
         QTest::newRow("gigabytes") << quint64(8500000000) << u"8.50 GB"_s;
-        QTest::newRow("beyond signed range") << ~quint64(0) << u"9.22 EB"_s;
+        // Rounding that reaches 1000 moves to the next unit; digits are never grouped.
+        QTest::newRow("kilobyte edge") << quint64(999'999) << u"1.0 MB"_s;
+        QTest::newRow("megabyte edge") << quint64(999'950'000) << u"1.00 GB"_s;
+        QTest::newRow("largest count") << ~quint64(0) << u"18.45 EB"_s;
     }
     void byteCountUsesDecimalUnits() {
         QFETCH(quint64, bytes);
