@@ -11,6 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+constexpr Seconds staleAfter{120.0};
+
 QString levelClass(std::optional<double> ms) {
     switch (pingLevel(ms)) {
     case PingLevel::Good:
@@ -34,6 +36,8 @@ QByteArray statusLine(const std::optional<Snapshot>& snap, Timestamp now) {
     if (!snap)
         return line(u"Uruchom Tarnwick"_s, u"Brak danych z programu Tarnwick"_s, u"off"_s);
     const Snapshot& s = *snap;
+    // The program writes at least every 30 s while it runs; older figures are no longer the connection's.
+    const bool stale = between(s.time, now) > staleAfter;
     const QString rates = u"↓ %1 ↑ %2"_s.arg(wRate(s.down), wRate(s.up));
     QStringList tip;
     for (const HostPing& h : s.hosts)
@@ -44,9 +48,16 @@ QByteArray statusLine(const std::optional<Snapshot>& snap, Timestamp now) {
     if (s.hotspot)
         tip.append(u"Hotspot: "_s + byteCount(s.hotspotToday) + u" dziś"_s);
     const QString age = relativeAge(s.time, now);
-    tip.append(u"Pomiar: "_s + (age == "teraz"_L1 ? age : age + u" temu"_s));
-    if (s.hosts.isEmpty())
-        return line(rates, tip.join(u'\n'), u"none"_s);
-    const auto ms = s.hosts.first().ms;
-    return line(rates + u" · "_s + wMs(ms) + u" ms"_s, tip.join(u'\n'), levelClass(ms));
+    const QString ago = age == "teraz"_L1 ? age : age + u" temu"_s;
+    tip.append(u"Pomiar: "_s + ago + (stale ? u" (nieaktualny)"_s : QString()));
+    QString text = rates;
+    QString cls = u"none"_s;
+    if (!s.hosts.isEmpty()) {
+        const auto ms = s.hosts.first().ms;
+        text += u" · "_s + wMs(ms) + u" ms"_s;
+        cls = levelClass(ms);
+    }
+    if (stale)
+        return line(text + u" · "_s + ago, tip.join(u'\n'), u"stale"_s);
+    return line(text, tip.join(u'\n'), cls);
 }

@@ -36,8 +36,8 @@ QFont callout(QFont::Weight w = QFont::Normal) {
 QFont caption(QFont::Weight w = QFont::Normal) {
     return widgetFont(10, w);
 }
-QFont caption2() {
-    return widgetFont(10, QFont::Medium);
+QFont caption2(QFont::Weight w = QFont::Normal) {
+    return widgetFont(10, w);
 }
 QFont bigNumber() {
     return widgetFont(38, QFont::DemiBold);
@@ -183,28 +183,37 @@ public:
                 }};
     }
 
-    // The rates, and today's hotspot data at the right end. When the line is too short for all three the data
-    // moves to the right end of the age line, where there is room.
+    // The rates, and today's hotspot data at the right end, in the medium weight. Rates too wide for one line
+    // (a fast link on the small widget) take two. When the last rates line is too short for the data it moves
+    // to the right end of the age line, where there is room.
     QList<Child> footer(const Snapshot& s, Timestamp now) {
-        const QFont f = caption2();
+        const QFont f = caption2(QFont::Medium);
         const qreal h = lineHeight(f);
-        return {
-            {h,
-             [this, &s, f](qreal top) {
-                 const QString down = u"↓ "_s + wRate(s.down);
-                 const QString up = u"↑ "_s + wRate(s.up);
-                 const Item d = text(Role::Down, down, f, secondary(p_), {box_.left(), top}, box_.width());
-                 const qreal upLeft = d.rect.right() + itemGap;
-                 const Item u = text(Role::Up, up, f, secondary(p_), {upLeft, top}, box_.right() - upLeft);
-                 items.append(d);
-                 items.append(u);
-                 hotspotRoom_ = box_.right() - u.rect.right() - itemGap;
-                 ratesTop_ = top;
-             }},
-            {h,
-             [this, &s, now, f](qreal top) {
-                 const Item age =
-                     text(Role::Age, relativeAge(s.time, now), f, tertiary(p_), {box_.left(), top}, box_.width());
+        const QString down = u"↓ "_s + wRate(s.down);
+        const QString up = u"↑ "_s + wRate(s.up);
+        const bool wrap = textWidth(f, down) + itemGap + textWidth(f, up) > box_.width();
+        // One rate or both on a line from the left edge; the rest of the line is left for the hotspot data.
+        const auto rates = [this, f](QList<std::pair<Role, QString>> parts) {
+            return [this, f, parts](qreal top) {
+                qreal left = box_.left();
+                for (const auto& [role, t] : parts) {
+                    const Item i = text(role, t, f, secondary(p_), {left, top}, box_.right() - left);
+                    items.append(i);
+                    left = i.rect.right() + itemGap;
+                }
+                hotspotRoom_ = box_.right() - left;
+                ratesTop_ = top;
+            };
+        };
+        QList<Child> lines;
+        if (wrap)
+            lines = {{h, rates({{Role::Down, down}})}, {h, rates({{Role::Up, up}})}};
+        else
+            lines = {{h, rates({{Role::Down, down}, {Role::Up, up}})}};
+        lines.append(
+            {h, [this, &s, now, f](qreal top) {
+                 const Item age = text(Role::Age, relativeAge(s.time, now), caption2(), tertiary(p_),
+                                       {box_.left(), top}, box_.width());
                  items.append(age);
                  if (!s.hotspot)
                      return;
@@ -217,8 +226,8 @@ public:
                  const qreal room = box_.right() - age.rect.right() - itemGap;
                  const qreal shown = std::min(w, room);
                  items.append(text(Role::Hotspot, today, f, secondary(p_), {box_.right() - shown, top}, shown));
-             }},
-        };
+             }});
+        return lines;
     }
 
 private:
@@ -229,6 +238,14 @@ private:
 };
 
 } // namespace
+
+QPalette darkPalette() {
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    p.setColor(QPalette::WindowText, QColor(0xf2, 0xf2, 0xf2));
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0x8b, 0xff));
+    return p;
+}
 
 std::optional<Family> familyNamed(const QString& name) {
     if (name == "small"_L1)

@@ -16,6 +16,9 @@ class QPalette;
 // The two sizes a widget comes in.
 enum class Family { Small, Medium };
 
+// The widget's colours on a dark desktop, whatever the desktop's own.
+QPalette darkPalette();
+
 // "small" or "medium"; absent for anything else.
 std::optional<Family> familyNamed(const QString& name);
 QSizeF familySize(Family f);

@@ -101,26 +101,39 @@ private slots:
 
     void statusLine_data() {
         QTest::addColumn<QList<HostPing>>("hosts");
+        QTest::addColumn<int>("age");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("cls");
-        QTest::newRow("first host counts") << QList<HostPing>{{u"a"_s, u"A"_s, 80}, {u"b"_s, u"B"_s, 1}}
-                                           << u"↓ 1.2 MB/s ↑ 1000 KB/s · 80 ms"_s << u"orange"_s;
-        QTest::newRow("fast") << QList<HostPing>{{u"a"_s, u"A"_s, 12.4}} << u"↓ 1.2 MB/s ↑ 1000 KB/s · 12 ms"_s
-                              << u"green"_s;
-        QTest::newRow("lost") << QList<HostPing>{{u"a"_s, u"A"_s, std::nullopt}} << u"↓ 1.2 MB/s ↑ 1000 KB/s · x ms"_s
-                              << u"red"_s;
-        QTest::newRow("no hosts") << QList<HostPing>{} << u"↓ 1.2 MB/s ↑ 1000 KB/s"_s << u"none"_s;
+        QTest::addColumn<QString>("measured");
+        const QList<HostPing> fast{{u"a"_s, u"A"_s, 12.4}};
+        QTest::newRow("first host counts") << QList<HostPing>{{u"a"_s, u"A"_s, 80}, {u"b"_s, u"B"_s, 1}} << 30
+                                           << u"↓ 1.2 MB/s ↑ 1000 KB/s · 80 ms"_s << u"orange"_s << u"30 s temu"_s;
+        QTest::newRow("lost") << QList<HostPing>{{u"a"_s, u"A"_s, std::nullopt}} << 30
+                              << u"↓ 1.2 MB/s ↑ 1000 KB/s · x ms"_s << u"red"_s << u"30 s temu"_s;
+        QTest::newRow("no hosts") << QList<HostPing>{} << 30 << u"↓ 1.2 MB/s ↑ 1000 KB/s"_s << u"none"_s
+                                  << u"30 s temu"_s;
+        // The program writes at least every 30 s while it runs.
+        QTest::newRow("two minutes old, still fresh")
+            << fast << 120 << u"↓ 1.2 MB/s ↑ 1000 KB/s · 12 ms"_s << u"green"_s << u"2 min temu"_s;
+        QTest::newRow("older is stale") << fast << 420 << u"↓ 1.2 MB/s ↑ 1000 KB/s · 12 ms · 7 min temu"_s << u"stale"_s
+                                        << u"7 min temu (nieaktualny)"_s;
+        QTest::newRow("stale without hosts") << QList<HostPing>{} << 121 << u"↓ 1.2 MB/s ↑ 1000 KB/s · 2 min temu"_s
+                                             << u"stale"_s << u"2 min temu (nieaktualny)"_s;
     }
     void statusLine() {
         QFETCH(QList<HostPing>, hosts);
+        QFETCH(int, age);
         QFETCH(QString, text);
         QFETCH(QString, cls);
-        const QJsonObject o = status(snapshot(hosts));
+        QFETCH(QString, measured);
+        Snapshot s = snapshot(hosts);
+        s.time = noon - std::chrono::seconds(age);
+        const QJsonObject o = status(s);
         QCOMPARE(o.value("text"_L1).toString(), text);
         QCOMPARE(o.value("class"_L1).toString(), cls);
         const QStringList tip = o.value("tooltip"_L1).toString().split(u'\n');
         QCOMPARE(tip.size(), hosts.size() + 2);
-        QCOMPARE(tip.last(), u"Pomiar: 3 min temu"_s);
+        QCOMPARE(tip.last(), u"Pomiar: "_s + measured);
     }
 
     void statusTooltipNamesEverything() {

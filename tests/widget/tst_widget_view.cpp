@@ -50,14 +50,6 @@ QStringList texts(const QList<Item>& items, Role r) {
     return t;
 }
 
-QPalette dark() {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
-    p.setColor(QPalette::WindowText, QColor(0xf2, 0xf2, 0xf2));
-    p.setColor(QPalette::Highlight, QColor(0x3d, 0x8b, 0xff));
-    return p;
-}
-
 QPalette light() {
     QPalette p;
     p.setColor(QPalette::Window, QColor(0xf6, 0xf6, 0xf6));
@@ -95,6 +87,15 @@ QMap<QString, std::optional<Snapshot>> scenarios() {
     six.hosts[2].ms = 80;
     six.hosts[3].ms = std::nullopt;
     m.insert(u"six-hosts"_s, six);
+    Snapshot names = snapshot(hosts(4));
+    for (HostPing& h : names.hosts)
+        h.name = u"%1 with a name far too long for any widget"_s.arg(h.host);
+    names.hosts[0].ms = 1234.5;
+    names.down = 987'600'000;
+    names.up = 456'700'000;
+    names.hotspot = true;
+    names.hotspotToday = 999'999'999'999;
+    m.insert(u"long-names"_s, names);
     m.insert(u"no-hosts"_s, snapshot({}));
     m.insert(u"placeholder"_s, Provider().placeholder(noon).snap);
     m.insert(u"no-snapshot"_s, std::nullopt);
@@ -233,6 +234,19 @@ private slots:
         }
         if (snap && snap->hotspot)
             QVERIFY(texts(items, Role::Hotspot).value(0).endsWith(u" dziś"_s));
+        // Names give way; pings and rates up to a gigabyte a second are whole. Only the rates row is in the
+        // medium weight.
+        for (const QString& ms : texts(items, Role::RowMs))
+            QVERIFY2(ms.endsWith(u" ms"_s) && !ms.contains(u'…'), qPrintable(ms));
+        const bool sane = snap && snap->down < 1e9 && snap->up < 1e9;
+        for (const Item& i : items) {
+            if (sane && (i.role == Role::Down || i.role == Role::Up))
+                QVERIFY2(!i.text.contains(u'…'), qPrintable(i.text));
+            if (i.role == Role::Age)
+                QCOMPARE(i.font.weight(), QFont::Normal);
+            if (i.role == Role::Down)
+                QCOMPARE(i.font.weight(), QFont::Medium);
+        }
     }
 
     // Every scenario renders in both families, light and dark, with see-through rounded corners and the
@@ -240,7 +254,7 @@ private slots:
     void renders() {
         const auto all = scenarios();
         for (auto it = all.cbegin(); it != all.cend(); ++it) {
-            for (const QPalette& p : {light(), dark()}) {
+            for (const QPalette& p : {light(), darkPalette()}) {
                 for (const Family family : {Family::Small, Family::Medium}) {
                     const QImage image = WidgetView{family, {noon, it.value()}}.render(p, noon, 2);
                     QCOMPARE(image.size(), (familySize(family) * 2).toSize());
