@@ -35,8 +35,8 @@ QString detailsText(const DetailFacts& f) {
         for (const DetailRow& row : rows)
             width = std::max(width, row.k.size());
         text += card.title + u'\n';
-        if (rows.isEmpty() && card.waiting)
-            text += u"  "_s + *card.waiting + u'\n';
+        if (rows.isEmpty() && card.empty)
+            text += u"  "_s + *card.empty + u'\n';
         for (const DetailRow& row : rows)
             text += rowLine(row, width) + u'\n';
         text += u'\n';

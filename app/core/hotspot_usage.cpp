@@ -53,6 +53,11 @@ quint64 HotspotUsage::limit() const {
     return quint64(gb * 1e9);
 }
 
+void HotspotUsage::setLimitGB(double gb) {
+    prefs_.setHotspotLimitGB(gb);
+    emit changed();
+}
+
 void HotspotUsage::load() {
     QFile f(file_);
     if (!f.exists())

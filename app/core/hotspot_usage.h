@@ -33,6 +33,8 @@ public:
     bool active() const { return active_; }
     // The monthly limit in bytes; 0 is no limit.
     quint64 limit() const;
+    // Stores the monthly limit in GB; views showing the share of it redraw at once.
+    void setLimitGB(double gb);
     const QString& file() const { return file_; }
 
     // Counts what the tethering interface moved since the previous reading.

@@ -175,11 +175,13 @@ std::optional<PublicIPResult> publicIPResult(const DetailFacts& f) {
 }
 
 QList<DetailCard> detailCards(const DetailFacts& f) {
+    // The Wi-Fi list always has a row once read ("Wi-Fi: brak" without a card), so empty means not read yet.
+    // "Szczyt" always has its rows and "Adresy" its public-IP line.
     return {
-        {u"Interfejsy"_s, interfaceRows(f), {}},
+        {u"Interfejsy"_s, interfaceRows(f), u"brak aktywnych interfejsów"_s},
         {u"Szczyt (5 min)"_s, peakRows(f), {}},
         {u"Procesy"_s, processRows(f), u"zbieram dane…"_s},
-        {u"Wi-Fi"_s, wifiRows(f), {}},
+        {u"Wi-Fi"_s, wifiRows(f), u"zbieram dane…"_s},
         {u"Adresy"_s, addressRows(f), {}},
     };
 }

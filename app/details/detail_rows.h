@@ -19,11 +19,11 @@ struct DetailRow {
     bool operator==(const DetailRow&) const = default;
 };
 
-// A titled section; `waiting` is shown in place of rows while there are none.
+// A titled section; `empty` says why in place of rows while there are none.
 struct DetailCard {
     QString title;
     QList<DetailRow> rows;
-    std::optional<QString> waiting;
+    std::optional<QString> empty;
 };
 
 // The public-IP line when it shows a result: the text with its exit-node suffix, and what copying takes.

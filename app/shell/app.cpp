@@ -8,13 +8,13 @@
 #include "shell/wake.h"
 #include "shell/window_place.h"
 #include "views/about_window.h"
+#include "views/command_keys.h"
 #include "views/glass.h"
 #include "views/mini_view.h"
 #include "views/panel.h"
 #include "views/settings_window.h"
 #include "views/symbols.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
@@ -98,10 +98,7 @@ App::App(Deps deps, QObject* parent)
         return std::nullopt;
     };
     item_ = new StatusItem(phoneGlyph(), this);
-    popoverPanel_ = new Panel(*m_, prefs_, *panelState_, 340, [self = QPointer(this)](const QString& id) {
-        if (self)
-            self->act(id);
-    });
+    popoverPanel_ = new Panel(*m_, prefs_, *panelState_, 340, commands());
     popover_ = new Popover(inGlass(popoverPanel_, 12));
     popover_->setWindowTitle(u"Tarnwick"_s);
     trayPoll_->setInterval(1000);
@@ -143,10 +140,7 @@ FloatingPanel& App::mini() {
 FloatingPanel& App::pinnedPanel() {
     if (!pinned_) {
         const QPointer self(this);
-        pinnedView_ = new Panel(*m_, prefs_, *panelState_, 340, [self](const QString& id) {
-            if (self)
-                self->act(id);
-        });
+        pinnedView_ = new Panel(*m_, prefs_, *panelState_, 340, commands());
         pinned_ =
             new FloatingPanel(inGlass(pinnedView_, 16), prefs_, Preferences::Frame::Pinned, placement::pinnedOrigin);
         pinned_->setWindowTitle(u"Tarnwick - panel"_s);
@@ -182,13 +176,7 @@ void App::launch() {
     watchScreens();
     QTimer::singleShot(1000, this, &App::fixWindows);
     // The main panel brings its own refresh and quit keys; the mini panel gets them here.
-    auto* refresh = new QAction(mini_);
-    refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    connect(refresh, &QAction::triggered, m_, &Monitor::refresh);
-    auto* quit = new QAction(mini_);
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(quit, &QAction::triggered, this, [this] { act(u"quit"_s); });
-    mini_->addActions({refresh, quit});
+    addCommandKeys(mini_, commands());
     qApp->installEventFilter(this);
     if (!prefs_.loginAsked()) {
         platform::login::enable();
@@ -296,16 +284,23 @@ void App::act(const QString& id) {
     } else if (id == u"settings"_s) {
         popover_->close();
         if (!settings_)
-            settings_ = new SettingsWindow(*m_, prefs_);
+            settings_ = new SettingsWindow(*m_, prefs_, commands());
         openWindow(settings_);
     } else if (id == u"about"_s) {
         popover_->close();
         if (!about_)
-            about_ = new AboutWindow;
+            about_ = new AboutWindow(commands());
         openWindow(about_);
     } else if (id == u"quit"_s) {
         terminate();
     }
+}
+
+std::function<void(const QString&)> App::commands() {
+    return [self = QPointer(this)](const QString& id) {
+        if (self)
+            self->act(id);
+    };
 }
 
 void App::pin() {

@@ -80,6 +80,8 @@ private:
     // A command of the tray icon's menu.
     void choose(const QString& id);
     void trayChanged(bool shown);
+    // `act` for the views to hold; it outlives the application quietly.
+    std::function<void(const QString&)> commands();
     void pin();
     void setMini(bool on);
     void openWindow(QWidget* window);

@@ -1,6 +1,7 @@
 #include "views/about_window.h"
 
 #include "core/globals.h"
+#include "views/command_keys.h"
 #include "views/divider.h"
 #include "views/style.h"
 
@@ -69,7 +70,7 @@ QString systemName() {
     return kernel.isEmpty() ? u"?"_s : kernel.left(1).toUpper() + kernel.mid(1);
 }
 
-AboutWindow::AboutWindow(QWidget* parent)
+AboutWindow::AboutWindow(const std::function<void(const QString&)>& actions, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(u"O Tarnwick"_s);
     const QPalette pal = palette();
@@ -105,4 +106,5 @@ AboutWindow::AboutWindow(QWidget* parent)
     v->addWidget(description);
 
     setFixedSize(340, v->totalHeightForWidth(340));
+    addCommandKeys(this, actions);
 }

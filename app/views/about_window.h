@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 // The version line: the running system's name, the version and, when it differs, the build
 // ("Linux: 1.0 b12").
@@ -15,5 +16,6 @@ class AboutWindow final : public QWidget {
     Q_DISABLE_COPY_MOVE(AboutWindow)
 
 public:
-    explicit AboutWindow(QWidget* parent = nullptr);
+    // `actions` takes the commands of the program's keys (Ctrl+R, Ctrl+Q).
+    explicit AboutWindow(const std::function<void(const QString&)>& actions, QWidget* parent = nullptr);
 };

@@ -29,11 +29,9 @@ void AdvancedContent::setFacts(const DetailFacts& facts) {
     while (cards_.size() < cards.size()) {
         const DetailCard& c = cards[cards_.size()];
         auto* card = new Card(c.title, this);
-        if (c.waiting) {
-            waiting_ = new Label(Text::Callout, QFont::Normal, Label::Tone::Secondary, card);
-            waiting_->setText(*c.waiting);
-            card->body()->addWidget(waiting_);
-        }
+        auto* empty = new Label(Text::Callout, QFont::Normal, Label::Tone::Secondary, card);
+        empty->setObjectName(u"empty"_s);
+        card->body()->addWidget(empty);
         auto* rows = new AdvancedRows(card);
         card->body()->addWidget(rows);
         if (c.title == u"Wi-Fi"_s) {
@@ -48,12 +46,13 @@ void AdvancedContent::setFacts(const DetailFacts& facts) {
         }
         column->insertWidget(column->count() - 1, card);
         cards_.append(card);
+        empties_.append(empty);
         rows_.append(rows);
     }
     for (qsizetype i = 0; i < cards.size(); ++i) {
         rows_[i]->set(cards[i].rows);
-        if (cards[i].waiting && waiting_)
-            waiting_->setVisible(cards[i].rows.isEmpty());
+        empties_[i]->setText(cards[i].empty.value_or(QString()));
+        empties_[i]->setVisible(cards[i].rows.isEmpty() && cards[i].empty);
     }
     if (location_)
         location_->setVisible(facts.needsLocation);

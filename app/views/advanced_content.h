@@ -24,7 +24,6 @@ public:
 
     const QList<Card*>& cards() const { return cards_; }
     const QList<AdvancedRows*>& rows() const { return rows_; }
-    Label* waiting() const { return waiting_; }
     AdvancedLocation* location() const { return location_; }
     AdvancedPublicIP* publicIP() const { return publicIP_; }
 
@@ -36,7 +35,7 @@ signals:
 private:
     QList<Card*> cards_;
     QList<AdvancedRows*> rows_;
-    Label* waiting_ = nullptr;
+    QList<Label*> empties_;
     AdvancedLocation* location_ = nullptr;
     AdvancedPublicIP* publicIP_ = nullptr;
     std::optional<QString> exit_;

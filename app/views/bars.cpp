@@ -58,10 +58,14 @@ void Bars::paint(QPainter& p, const QRectF& r, const Samples& samples, const QPa
         else
             p.drawRoundedRect(bar, radius, radius);
     }
-    // The scale sits on a veil of the background so it stays legible over tall bars.
-    p.setFont(::font(Text::Caption2));
+    // The scale sits on a veil of the background so it stays legible over tall bars. Measured with the font's
+    // metrics: the painter's own bounding rectangle is empty while its pen is none.
+    const QFont font = ::font(Text::Caption2);
+    p.setFont(font);
     const QString text = caption(samples);
-    const QRectF box = p.boundingRect(r, Qt::AlignTop | Qt::AlignRight, text).adjusted(-3, 0, 0, 0);
+    const QFontMetricsF fm(font);
+    const double textWidth = fm.horizontalAdvance(text);
+    const QRectF box(r.right() - textWidth - 3, r.top(), textWidth + 3, fm.height());
     QColor veil = palette.color(QPalette::Window);
     veil.setAlphaF(0.8f);
     p.setBrush(veil);

@@ -38,6 +38,14 @@ void Label::setText(const QString& text) {
     update();
 }
 
+void Label::setTail(const QString& tail) {
+    if (tail == tail_)
+        return;
+    tail_ = tail;
+    updateGeometry();
+    update();
+}
+
 void Label::setTone(Tone tone) {
     if (tone == tone_)
         return;
@@ -81,12 +89,12 @@ int Label::symbolSpace() const {
 
 QSize Label::sizeHint() const {
     const QFontMetricsF fm(font());
-    return {symbolSpace() + int(std::ceil(fm.horizontalAdvance(text_))) + 1,
+    return {symbolSpace() + int(std::ceil(fm.horizontalAdvance(text_ + tail_))) + 1,
             qMax(int(std::ceil(fm.height())), symbol_.isEmpty() ? 0 : symbolSize())};
 }
 
 QSize Label::minimumSizeHint() const {
-    return {symbolSpace(), sizeHint().height()};
+    return {symbolSpace() + int(std::ceil(QFontMetricsF(font()).horizontalAdvance(tail_))), sizeHint().height()};
 }
 
 void Label::paintEvent(QPaintEvent*) {
@@ -94,7 +102,8 @@ void Label::paintEvent(QPaintEvent*) {
     const QColor c = color();
     QRect r = rect();
     const QFontMetrics fm = fontMetrics();
-    const QString shown = fm.elidedText(text_, Qt::ElideRight, qMax(0, r.width() - symbolSpace()));
+    const int room = qMax(0, r.width() - symbolSpace() - fm.horizontalAdvance(tail_));
+    const QString shown = fm.elidedText(text_, Qt::ElideRight, room) + tail_;
     if (!symbol_.isEmpty()) {
         const int s = symbolSize();
         const int used = symbolSpace() + fm.horizontalAdvance(shown);

@@ -19,6 +19,9 @@ public:
 
     const QString& text() const { return text_; }
     void setText(const QString& text);
+    // Drawn right after the text and never cut: when room is short, only the text gives way.
+    const QString& tail() const { return tail_; }
+    void setTail(const QString& tail);
     void setTone(Tone tone);
     // A fixed colour instead of the tone; absent returns to the tone.
     void setColor(std::optional<QColor> color);
@@ -39,6 +42,7 @@ private:
     int symbolSpace() const;
 
     QString text_;
+    QString tail_;
     QString symbol_;
     Tone tone_;
     std::optional<QColor> color_;

@@ -83,6 +83,9 @@ MiniView::MiniView(Monitor& m, std::function<void()> open, std::function<void()>
     up_->setObjectName(u"miniUp"_s);
     exitBadge_->setObjectName(u"miniExitBadge"_s);
     exitBadge_->setSymbol(u"arrow.triangle.turn.up.right.circle.fill"_s);
+    // The rates keep their natural width; only the exit node's name gives way, cut with an ellipsis.
+    down_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    up_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     header_->setSpacing(8);
     header_->addWidget(down_);
     header_->addWidget(up_);
@@ -141,6 +144,7 @@ void MiniView::sync() {
     const bool exit = t && t->exitName;
     exitBadge_->setVisible(exit && t->state == u"Running"_s);
     exitBadge_->setText(exit ? *t->exitName : QString());
+    exitBadge_->setToolTip(exitBadge_->text());
 
     const QStringList& hosts = m_.hosts();
     // Host lines follow the header.
@@ -154,8 +158,10 @@ void MiniView::sync() {
                                         : m_.network());
     exitLine_->setVisible(exit);
     if (exit) {
-        exitLine_->setText(*t->exitName + u" · "_s + (t->exitDirect ? u"direct"_s : u"DERP "_s + t->exitRelay) +
-                           u" · "_s + ms(t->exitPing));
+        // A long exit-node name gives way to the route and the ping.
+        exitLine_->setText(*t->exitName);
+        exitLine_->setTail(u" · "_s + (t->exitDirect ? u"direct"_s : u"DERP "_s + t->exitRelay) + u" · "_s +
+                           ms(t->exitPing));
     }
     peaks_->setText(u"szczyt ↓ "_s + rate(m_.peakDown()) + u"  ↑ "_s + rate(m_.peakUp()));
     syncAge();

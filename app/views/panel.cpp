@@ -9,7 +9,7 @@
 #include "views/menu_row.h"
 #include "views/overview.h"
 #include "views/symbol_button.h"
-#include "views/tab_button.h"
+#include "views/tab_strip.h"
 #include "views/time_text.h"
 #include "views/toggle.h"
 
@@ -42,7 +42,7 @@ Panel::Panel(Monitor& m, Preferences prefs, PanelState& ps, int width, std::func
     , prefs_(std::move(prefs))
     , ps_(ps)
     , actions_(std::move(actions))
-    , strip_(new QHBoxLayout)
+    , strip_(new TabStrip)
     , title_(new Label(Text::Title3, QFont::Bold))
     , updated_(new Label(Text::Caption, QFont::Normal, Label::Tone::Secondary))
     , toggle_(new Toggle)
@@ -57,14 +57,14 @@ Panel::Panel(Monitor& m, Preferences prefs, PanelState& ps, int width, std::func
     column->setSpacing(12);
     column->setSizeConstraint(QLayout::SetFixedSize);
 
-    strip_->setSpacing(4);
-    strip_->addStretch();
-    column->addWidget(section(strip_, inner));
+    strip_->setObjectName(u"tabs"_s);
+    strip_->setFixedWidth(inner);
+    column->addWidget(strip_);
 
     title_->setObjectName(u"title"_s);
     updated_->setObjectName(u"updated"_s);
     toggle_->setObjectName(u"advanced"_s);
-    toggle_->setToolTip(u"Zaawansowane (⌥ + klik w pasku)"_s);
+    toggle_->setToolTip(u"Zaawansowane (Alt + klik w ikonę)"_s);
     toggle_->setAccessibleName(u"Zaawansowane"_s);
     pin_->setObjectName(u"pin"_s);
     auto* header = new QHBoxLayout;
@@ -99,6 +99,7 @@ Panel::Panel(Monitor& m, Preferences prefs, PanelState& ps, int width, std::func
     addRow(menu, u"Zakończ"_s, u"quit"_s, QKeySequence(Qt::CTRL | Qt::Key_Q));
     column->addWidget(section(menu, inner));
 
+    connect(strip_, &TabStrip::chosen, this, &Panel::choose);
     connect(toggle_, &Toggle::clicked, this, &Panel::setAdvanced);
     connect(pin_, &SymbolButton::clicked, this, [this] { actions_(u"pin"_s); });
     connect(&m_, &Monitor::changed, this, &Panel::changed);
@@ -150,27 +151,11 @@ void Panel::setAdvanced(bool on) {
 }
 
 void Panel::syncTabs() {
-    QStringList ids{overviewTab()};
-    ids += m_.hosts();
-    bool same = ids.size() == tabs_.size();
-    for (qsizetype i = 0; same && i < ids.size(); ++i)
-        same = tabs_[i]->id() == ids[i] && (i == 0 || tabs_[i]->text() == m_.name(ids[i]));
-    if (!same) {
-        qDeleteAll(tabs_);
-        tabs_.clear();
-        for (const QString& id : std::as_const(ids)) {
-            const bool overview = id == overviewTab();
-            auto* tab =
-                new TabButton(id, overview ? u"Przegląd"_s : m_.name(id), overview ? u"square.grid.2x2"_s : QString());
-            tab->setObjectName(u"tab-"_s + id);
-            strip_->insertWidget(int(tabs_.size()), tab);
-            tab->show();
-            connect(tab, &TabButton::clicked, this, [this, id] { choose(id); });
-            tabs_.append(tab);
-        }
-    }
-    for (TabButton* tab : std::as_const(tabs_))
-        tab->setSelected(tab->id() == tab_);
+    QList<TabStrip::Tab> tabs{{overviewTab(), u"Przegląd"_s, u"square.grid.2x2"_s}};
+    for (const QString& host : m_.hosts())
+        tabs.append({host, m_.name(host), QString()});
+    strip_->setTabs(tabs);
+    strip_->setSelected(tab_);
 }
 
 void Panel::sync() {

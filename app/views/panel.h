@@ -12,10 +12,9 @@ class Label;
 class Monitor;
 class Overview;
 class PanelState;
-class QHBoxLayout;
 class QVBoxLayout;
 class SymbolButton;
-class TabButton;
+class TabStrip;
 class Toggle;
 
 // The main panel: tabs for the overview and every host, a header with the advanced switch and the pin
@@ -53,8 +52,7 @@ private:
     bool advanced_ = false;
     bool pinned_ = false;
 
-    QHBoxLayout* strip_;
-    QList<TabButton*> tabs_;
+    TabStrip* strip_;
     Label* title_;
     Label* updated_;
     Toggle* toggle_;

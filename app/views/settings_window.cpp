@@ -2,6 +2,7 @@
 
 #include "core/monitor.h"
 #include "platform/platform.h"
+#include "views/command_keys.h"
 #include "views/style.h"
 
 #include <QCheckBox>
@@ -38,7 +39,8 @@ QUuid rowId(const QWidget* row) {
 
 } // namespace
 
-SettingsWindow::SettingsWindow(Monitor& m, Preferences prefs, QWidget* parent)
+SettingsWindow::SettingsWindow(Monitor& m, Preferences prefs, const std::function<void(const QString&)>& actions,
+                               QWidget* parent)
     : QDialog(parent)
     , m_(m)
     , prefs_(std::move(prefs))
@@ -123,6 +125,7 @@ SettingsWindow::SettingsWindow(Monitor& m, Preferences prefs, QWidget* parent)
     buttons->addWidget(cancel);
     buttons->addWidget(saveButton);
     v->addLayout(buttons);
+    addCommandKeys(this, actions);
 }
 
 QList<HostRow> SettingsWindow::rows() const {
@@ -170,7 +173,9 @@ void SettingsWindow::reject() {
 }
 
 void SettingsWindow::showEvent(QShowEvent* event) {
-    load();
+    // Opened anew; a window restored from the taskbar keeps the edits in it.
+    if (!event->spontaneous())
+        load();
     QDialog::showEvent(event);
 }
 
@@ -245,8 +250,8 @@ void SettingsWindow::commitLimit() {
             gb = QLocale::c().toDouble(text, &ok);
     }
     // Text that is no amount leaves the stored limit alone.
-    if (ok && std::isfinite(gb) && gb >= 0)
-        prefs_.setHotspotLimitGB(gb);
+    if (ok && std::isfinite(gb) && gb >= 0 && gb != prefs_.hotspotLimitGB())
+        m_.usage().setLimitGB(gb);
     showLimit();
 }
 
@@ -281,17 +286,17 @@ bool SettingsWindow::eventFilter(QObject* watched, QEvent* event) {
     QWidget* row = w->parentWidget();
     switch (event->type()) {
     case QEvent::FocusIn: {
-        // The user's click or Tab selects a row; the focus the window gives while opening does not.
+        // Tab into a row selects it; the focus the window gives while opening does not.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::MouseFocusReason ||
-            (isActiveWindow() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)))
+        if (isActiveWindow() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
             select(rowId(row));
         break;
     }
     case QEvent::MouseButtonPress:
+        // Any press selects, also into the field that has the focus already and so gets no focus-in.
+        select(rowId(row));
         if (w->objectName() == u"handle"_s) {
             dragged_ = row;
-            select(rowId(row));
             return true;
         }
         break;

@@ -4,6 +4,7 @@
 #include "views/settings_rows.h"
 
 #include <QDialog>
+#include <functional>
 
 class Monitor;
 class QCheckBox;
@@ -19,7 +20,9 @@ class SettingsWindow final : public QDialog {
     Q_DISABLE_COPY_MOVE(SettingsWindow)
 
 public:
-    SettingsWindow(Monitor& m, Preferences prefs, QWidget* parent = nullptr);
+    // `actions` takes the commands of the program's keys (Ctrl+R, Ctrl+Q).
+    SettingsWindow(Monitor& m, Preferences prefs, const std::function<void(const QString&)>& actions,
+                   QWidget* parent = nullptr);
 
     // The rows as they stand on screen.
     QList<HostRow> rows() const;

@@ -50,8 +50,8 @@ void Sparkline::paint(QPainter& p, const QRectF& r, const Samples& samples, cons
     pen.setMiterLimit(10);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    // Half the pen's width inside the top and bottom edges, so peaks and zeros are not cut in half.
-    const QRectF inner = r.adjusted(0, 0.75, 0, -0.75);
+    // Half the pen's width inside every edge, so peaks, zeros and the round caps at both ends are not cut.
+    const QRectF inner = r.adjusted(0.75, 0.75, -0.75, -0.75);
     p.translate(inner.topLeft());
     p.drawPath(path(samples, inner.size()));
     p.restore();

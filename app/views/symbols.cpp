@@ -15,7 +15,8 @@ static void loadDrawings() {
 
 namespace {
 
-// Only names whose meaning the freedesktop themes share; everything else uses the bundled drawing.
+// Only names whose meaning and shape the freedesktop themes share; everything else uses the bundled drawing
+// (the themes' window-close is a bare cross, where the mini view wants its filled circle).
 const QHash<QString, QString>& themeNames() {
     static const QHash<QString, QString> names{
         {u"wifi"_s, u"network-wireless-symbolic"_s},
@@ -24,7 +25,6 @@ const QHash<QString, QString>& themeNames() {
         {u"house"_s, u"user-home-symbolic"_s},
         {u"lock.shield"_s, u"security-high-symbolic"_s},
         {u"cloud"_s, u"weather-overcast-symbolic"_s},
-        {u"xmark.circle.fill"_s, u"window-close-symbolic"_s},
     };
     return names;
 }

@@ -4,6 +4,9 @@
 #include "views/symbols.h"
 
 #include <QPainter>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -18,7 +21,10 @@ TabButton::TabButton(const QString& id, const QString& label, const QString& sym
     , id_(id)
     , symbol_(symbol) {
     setText(label);
-    setFont(::font(Text::Callout, QFont::Medium));
+    // Unhinted, as the labels: a tab measured here fits its text on a denser screen too.
+    QFont f = ::font(Text::Callout, QFont::Medium);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    setFont(f);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -35,10 +41,23 @@ int TabButton::symbolSize() const {
     return symbol_.isEmpty() ? 0 : fontMetrics().height();
 }
 
+int TabButton::symbolSpace() const {
+    return symbol_.isEmpty() ? 0 : symbolSize() + gap;
+}
+
 QSize TabButton::sizeHint() const {
-    const QFontMetrics fm = fontMetrics();
-    const int icon = symbol_.isEmpty() ? 0 : symbolSize() + gap;
-    return {icon + fm.horizontalAdvance(text()) + 2 * padX, fm.height() + 2 * padY};
+    const QFontMetricsF fm(font());
+    return {symbolSpace() + int(std::ceil(fm.horizontalAdvance(text()))) + 2 * padX, fontMetrics().height() + 2 * padY};
+}
+
+QSize TabButton::minimumSizeHint() const {
+    const QFontMetricsF fm(font());
+    return {symbolSpace() + int(std::ceil(fm.horizontalAdvance(u"…"_s))) + 2 * padX, sizeHint().height()};
+}
+
+void TabButton::resizeEvent(QResizeEvent* event) {
+    QAbstractButton::resizeEvent(event);
+    setToolTip(width() < sizeHint().width() ? text() : QString());
 }
 
 void TabButton::paintEvent(QPaintEvent*) {
@@ -62,5 +81,6 @@ void TabButton::paintEvent(QPaintEvent*) {
         r.setLeft(r.left() + s + gap);
     }
     p.setPen(text);
-    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, this->text());
+    const QString shown = QFontMetricsF(font()).elidedText(this->text(), Qt::ElideRight, r.width());
+    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }

@@ -15,13 +15,16 @@ public:
     void setSelected(bool on);
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // Room for the symbol and an ellipsis: narrower than its text, the label is cut and the tooltip holds it.
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     int symbolSize() const;
+    int symbolSpace() const;
 
     QString id_;
     QString symbol_;

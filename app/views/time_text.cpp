@@ -23,5 +23,9 @@ QString timeOfDay(Timestamp t) {
 }
 
 QString shortTimeOfDay(Timestamp t) {
-    return QLocale().toString(local(t), QLocale::ShortFormat);
+    // Some locales' short style still carries seconds (the C locale's is "HH:mm:ss"); they are dropped with
+    // their separator.
+    static const QRegularExpression seconds(u"[^Hhm]?s+"_s);
+    const QString format = QLocale().timeFormat(QLocale::ShortFormat).remove(seconds).trimmed();
+    return QLocale().toString(local(t), format);
 }

@@ -6,5 +6,5 @@
 
 // The local time of day in the locale's style with seconds, "14:03:27".
 QString timeOfDay(Timestamp t);
-// The local time of day in the locale's short style, "14:03".
+// The local time of day in the locale's short style, hours and minutes only: "14:03".
 QString shortTimeOfDay(Timestamp t);

@@ -1,6 +1,9 @@
+#include "common/texts.h"
 #include "fake_monitor.h"
 #include "support/temp_home.h"
 #include "views/about_window.h"
+#include "views/hotspot_card.h"
+#include "views/label.h"
 #include "views/settings_window.h"
 
 #include <QAbstractButton>
@@ -44,6 +47,8 @@ class TestSettings : public QObject {
         Preferences prefs;
         std::unique_ptr<Monitor> m;
         std::unique_ptr<SettingsWindow> w;
+        // The commands the window's keys sent.
+        std::shared_ptr<QStringList> sent = std::make_shared<QStringList>();
 
         QWidget* row(int i) const {
             QList<QWidget*> rows = w->findChildren<QWidget*>(u"row"_s);
@@ -66,7 +71,7 @@ class TestSettings : public QObject {
         f.prefs.setHosts(hosts);
         f.prefs.setHostLabels(labels);
         f.m = std::make_unique<Monitor>(quietMonitor(clock, f.prefs, home.data() + u"/u%1.json"_s.arg(files)));
-        f.w = std::make_unique<SettingsWindow>(*f.m, f.prefs);
+        f.w = std::make_unique<SettingsWindow>(*f.m, f.prefs, [sent = f.sent](const QString& id) { sent->append(id); });
         open(f);
         return f;
     }
@@ -136,6 +141,10 @@ private slots:
         QCOMPARE(f.error(), u"Pusta nazwa hosta - uzupełnij albo usuń wiersz."_s);
         QVERIFY(f.w->isVisible());
         QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"inny"_s, u"::1"_s, QString()}));
+        // Minimised and restored, the window keeps what was typed.
+        f.w->showMinimized();
+        f.w->showNormal();
+        QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"inny"_s, u"::1"_s, QString()}));
         QTest::keyClick(f.w.get(), Qt::Key_Escape);
         QVERIFY(!f.w->isVisible());
         QCOMPARE(f.m->hosts(), (QStringList{u"127.0.0.1"_s, u"::1"_s}));
@@ -151,8 +160,10 @@ private slots:
         // Without a selection the last row goes.
         QTest::mouseClick(minus, Qt::LeftButton);
         QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"a"_s, u"b"_s}));
-        // Clicking into a row selects it; adding a row keeps the selection.
-        QTest::mouseClick(f.field(0, u"label"_s), Qt::LeftButton);
+        // Clicking into a row selects it, also into the field that has the focus already; adding a row keeps
+        // the selection.
+        QCOMPARE(f.w->focusWidget(), f.field(0, u"host"_s));
+        QTest::mouseClick(f.field(0, u"host"_s), Qt::LeftButton);
         QCOMPARE(f.w->selected(), f.w->rows().first().id);
         QTest::mouseClick(plus, Qt::LeftButton);
         QCOMPARE(f.w->selected(), f.w->rows().first().id);
@@ -220,12 +231,15 @@ private slots:
 
     void limitKeptOnCancel() {
         Fixture f = make({u"a"_s});
+        const HotspotCard card(f.m->usage());
         auto* limit = f.find<QLineEdit>(u"limit"_s);
         QCOMPARE(limit->text(), u"0"_s);
         type(limit, u"12.5"_s);
         QTest::mouseClick(f.find<QAbstractButton>(u"cancel"_s), Qt::LeftButton);
         QVERIFY(!f.w->isVisible());
         QCOMPARE(f.prefs.hotspotLimitGB(), 12.5);
+        // The hotspot card shows the new limit at once.
+        QVERIFY(card.findChild<Label*>(u"hotspotShare"_s)->text().endsWith(byteCount(12'500'000'000)));
         open(f);
         QCOMPARE(limit->text(), u"12.5"_s);
         // Text that is no amount, or a negative one, leaves the limit alone.
@@ -239,6 +253,20 @@ private slots:
         type(limit, QString());
         QTest::keyClick(f.w.get(), Qt::Key_Escape);
         QCOMPARE(f.prefs.hotspotLimitGB(), 0.0);
+    }
+
+    // Refresh and quit keys work in both windows as in the panels.
+    void commandKeys() {
+        Fixture f = make({u"a"_s});
+        AboutWindow about([sent = f.sent](const QString& id) { sent->append(id); });
+        for (QWidget* window : {static_cast<QWidget*>(f.w.get()), static_cast<QWidget*>(&about)}) {
+            window->show();
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            for (const Qt::Key key : {Qt::Key_R, Qt::Key_Q})
+                QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        }
+        QCOMPARE(*f.sent, (QStringList{u"refresh"_s, u"quit"_s, u"refresh"_s, u"quit"_s}));
     }
 
     void aboutVersionLine_data() {
@@ -257,7 +285,7 @@ private slots:
     }
 
     void aboutWindow() {
-        AboutWindow about;
+        AboutWindow about([](const QString&) {});
         QVERIFY(about.findChild<QLabel*>(u"version"_s)->text().startsWith(systemName() + u": "_s));
         QVERIFY(!about.findChild<QLabel*>(u"logo"_s)->pixmap().isNull());
         // The description wraps instead of being cut.

@@ -54,6 +54,7 @@ private slots:
     void sparklinePath_data();
     void sparklinePath();
     void sparklineKeepsLastThirty();
+    void sparklineStaysInside();
 };
 
 void TestCharts::qualityBar_data() {
@@ -100,6 +101,10 @@ void TestCharts::barsLayout_data() {
         << QList<QPoint>{{594, 140}, {590, 195}} << accent;
     QTest::newRow("answers below 1 ms use a scale of 1")
         << Values{0.4} << QList<QPoint>{{598, 195}, {598, 125}} << QList<QPoint>{{598, 110}} << accent;
+    // Pixels of full-height bars inside the "max 20 ms" box, above and below the glyphs, lie under its veil.
+    QTest::newRow("the scale's label is veiled")
+        << Values(150, 20.0) << QList<QPoint>{{530, 6}, {598, 20}}
+        << QList<QPoint>{{566, 1}, {578, 1}, {590, 1}, {566, 10}, {590, 10}} << accent;
     QList<std::optional<double>> many(160, 30.0);
     QTest::newRow("more than 150 keep the slot width")
         << many << QList<QPoint>{{2, 190}, {6, 190}, {598, 190}} << QList<QPoint>{{0, 190}, {4, 190}} << accent;
@@ -176,6 +181,16 @@ void TestCharts::sparklineKeepsLastThirty() {
     // The 11th sample (11 ms of a 40 ms top) opens the line at the left edge; the newest ends it at the right.
     QCOMPARE(QPointF(path.elementAt(0)), QPointF(0, 40 * (1 - 11.0 / 40)));
     QCOMPARE(QPointF(path.elementAt(29)), QPointF(290, 0));
+}
+
+void TestCharts::sparklineStaysInside() {
+    // Peaks, zeros and the round caps at both ends are drawn whole inside the chart's own rectangle.
+    const QRect chart(10, 10, 90, 30);
+    const QImage image = render({110, 50}, [&](QPainter& p, const QRectF&) {
+        Sparkline::paint(p, chart, samples({0.0, 40.0, 0.0, 40.0}), palette());
+        p.fillRect(chart, Qt::white);
+    });
+    QCOMPARE(image, render({110, 50}, [](QPainter&, const QRectF&) {}));
 }
 
 QTEST_MAIN(TestCharts)

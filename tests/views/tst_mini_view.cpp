@@ -49,6 +49,8 @@ private slots:
     void noHosts();
     void exitNode_data();
     void exitNode();
+    void header_data();
+    void header();
     void connectionLine();
     void pointer();
     void escapeCloses();
@@ -132,7 +134,30 @@ void TestMiniView::exitNode() {
         QCOMPARE(h.label(u"miniExitBadge"_s)->text(), u"nl-exit"_s);
     QCOMPARE(h.label(u"miniExit"_s)->isVisible(), !line.isEmpty());
     if (!line.isEmpty())
-        QCOMPARE(h.label(u"miniExit"_s)->text(), line);
+        QCOMPARE(h.label(u"miniExit"_s)->text() + h.label(u"miniExit"_s)->tail(), line);
+}
+
+void TestMiniView::header_data() {
+    QTest::addColumn<std::shared_ptr<Scenario>>("scenario");
+    QTest::newRow("usual exit-node name") << std::shared_ptr<Scenario>(overviewScenario());
+    QTest::newRow("30-character name") << std::shared_ptr<Scenario>(longExitScenario());
+}
+
+// Hovered, with the close button shown: the rates keep their natural width, the exit node's name alone gives
+// way and stays clear of the button, and nothing widens the view.
+void TestMiniView::header() {
+    QFETCH(std::shared_ptr<Scenario>, scenario);
+    Host h(*scenario);
+    QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), QPointF(20, 20));
+    QCoreApplication::sendEvent(&h.view, &enter);
+    h.view.adjustSize();
+    QCOMPARE(h.view.width(), 260);
+    for (const QString& name : {u"miniDown"_s, u"miniUp"_s})
+        QCOMPARE(h.label(name)->width(), h.label(name)->sizeHint().width());
+    const Label* badge = h.label(u"miniExitBadge"_s);
+    const auto* close = h.view.findChild<SymbolButton*>(u"miniClose"_s);
+    QVERIFY(badge->isVisible() && close->isVisible());
+    QVERIFY(badge->mapTo(&h.view, QPoint(badge->width(), 0)).x() <= close->x());
 }
 
 void TestMiniView::connectionLine() {

@@ -12,6 +12,7 @@
 #include "views/quality_row.h"
 #include "views/symbol_button.h"
 #include "views/tab_button.h"
+#include "views/tab_strip.h"
 #include "views/toggle.h"
 
 #include <QtTest>
@@ -61,6 +62,8 @@ private slots:
     void noHosts();
     void hostGrid_data();
     void hostGrid();
+    void tabs_data();
+    void tabs();
     void staleTabFallsBackToOverview();
     void advancedSwitch();
     void commands_data();
@@ -94,6 +97,9 @@ void TestPanel::overview() {
     QCOMPARE(labels.first()->text(), u"hotspot iPhone (Ania)"_s);
     QCOMPARE(labels.last()->text(), u"Wi-Fi Dom"_s);
     QCOMPARE(h.panel.findChildren<Label*>(u"eventDetail"_s).last()->text(), u"start Tarnwick"_s);
+    // Hours and minutes, also where the locale's short style has seconds (the C locale's does).
+    for (const Label* time : h.panel.findChildren<Label*>(u"eventTime"_s))
+        QVERIFY2(QRegularExpression(u"^\\d{1,2}:\\d{2}$"_s).match(time->text()).hasMatch(), qPrintable(time->text()));
 
     QCOMPARE(h.text(u"exitTitle"_s), u"Wyjście przez exit node: nl-exit"_s);
     QCOMPARE(h.text(u"exitDetail"_s), u"przez DERP ams · 38 ms"_s);
@@ -154,6 +160,53 @@ void TestPanel::hostGrid() {
     QCOMPARE(shown, values);
 }
 
+void TestPanel::tabs_data() {
+    QTest::addColumn<QStringList>("hosts");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("more"); // the edges with tabs beyond them
+    const QStringList three{u"127.0.0.1"_s, u"127.0.0.2"_s, u"127.0.0.3"_s};
+    const QStringList five = three + QStringList{u"127.0.10.4"_s, u"127.0.10.5"_s};
+    QTest::newRow("three labelled hosts fit") << three << u"127.0.0.2"_s << QString();
+    QTest::newRow("five hosts, overview chosen") << five << u"Przeglad"_s << u"right"_s;
+    QTest::newRow("five hosts, the last chosen") << five << u"127.0.10.5"_s << u"left"_s;
+    QTest::newRow("a name wider than the strip")
+        << QStringList{u"host-with-a-name-far-too-long-for-any-tab.example.org"_s} << u"Przeglad"_s << QString();
+}
+
+// However many and long the names: the overview tab is whole, the host tabs keep their natural width (a
+// single one wider than the strip is cut and tells its name in the tooltip), the chosen tab is in view, an
+// overflowing strip shows its chevron and scrolls on a click, and the panel keeps its width.
+void TestPanel::tabs() {
+    QFETCH(QStringList, hosts);
+    QFETCH(QString, chosen);
+    QFETCH(QString, more);
+    Scenario s(hosts, {{u"127.0.0.1"_s, u"Router"_s}, {u"127.0.0.2"_s, u"DNS"_s}, {u"127.0.0.3"_s, u"Serwer"_s}});
+    s.prefs().setTab(chosen);
+    Host h(s);
+    QCOMPARE(h.panel.width(), 340);
+    const auto* strip = h.find<TabStrip>(u"tabs"_s);
+    const QWidget* area = strip->hostArea();
+    const TabButton* overview = strip->buttons().first();
+    QCOMPARE(overview->width(), overview->sizeHint().width());
+    QVERIFY(overview->geometry().right() < area->x());
+    for (const TabButton* tab : strip->buttons().mid(1)) {
+        QCOMPARE(tab->width(), std::min(tab->sizeHint().width(), area->width()));
+        QCOMPARE(tab->toolTip(), tab->width() < tab->sizeHint().width() ? tab->text() : QString());
+        if (tab->selected())
+            QVERIFY(tab->x() >= 0 && tab->geometry().right() < area->width());
+    }
+    auto* left = area->findChild<QWidget*>(u"more-left"_s);
+    auto* right = area->findChild<QWidget*>(u"more-right"_s);
+    QCOMPARE(left->isVisible(), more == u"left"_s);
+    QCOMPARE(right->isVisible(), more == u"right"_s);
+    if (!right->isVisible())
+        return;
+    const int before = strip->buttons()[1]->x();
+    QTest::mouseClick(right, Qt::LeftButton);
+    QVERIFY(strip->buttons()[1]->x() < before);
+    QVERIFY(left->isVisible());
+}
+
 void TestPanel::staleTabFallsBackToOverview() {
     auto s = overviewScenario();
     s->prefs().setTab(u"10.9.9.9"_s);
@@ -180,6 +233,7 @@ void TestPanel::advancedSwitch() {
     auto s = historyScenario();
     Host h(*s);
     QVERIFY(h.find<QWidget>(u"host"_s)->isVisible());
+    QCOMPARE(h.find<Toggle>(u"advanced"_s)->toolTip(), u"Zaawansowane (Alt + klik w ikonę)"_s);
     QTest::mouseClick(h.find<Toggle>(u"advanced"_s), Qt::LeftButton);
     QVERIFY(s->prefs().advanced());
     QCOMPARE(h.text(u"title"_s), u"Zaawansowane"_s);

@@ -108,6 +108,9 @@ struct Page {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The renders are the same whoever makes them: Polish, Warsaw time.
+    qputenv("TZ", "Europe/Warsaw");
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     // The scenarios write the widget snapshot; it goes to a throw-away home.
     TempHome home;
     QApplication app(argc, argv);
@@ -122,9 +125,18 @@ int main(int argc, char** argv) {
         {u"panel-overview"_s, [] { return panel(*overviewScenario()); }},
         {u"panel-host"_s, [] { return panel(*historyScenario()); }},
         {u"panel-empty"_s, [] { return panel(*emptyScenario()); }},
+        {u"panel-five-hosts"_s, [] { return panel(*crowdedScenario()); }},
+        {u"panel-five-hosts-last"_s,
+         [] {
+             auto s = crowdedScenario();
+             s->prefs().setTab(u"127.0.10.5"_s);
+             return panel(*s);
+         }},
+        {u"panel-steady-1500"_s, [] { return panel(*steadyScenario()); }},
         {u"mini"_s, [] { return mini(*overviewScenario(), false); }},
         {u"mini-hover"_s, [] { return mini(*overviewScenario(), true); }},
         {u"mini-empty"_s, [] { return mini(*emptyScenario(), false); }},
+        {u"mini-long-exit-hover"_s, [] { return mini(*longExitScenario(), true); }},
         {u"chart-quality-bar"_s, [] { return shoot(qualityBarSheet()); }},
         {u"chart-bars"_s, [] { return shoot(barsSheet()); }},
         {u"chart-sparkline"_s, [] { return shoot(sparklineSheet()); }},
@@ -147,10 +159,10 @@ int main(int argc, char** argv) {
         {u"settings"_s,
          [] {
              auto s = overviewScenario();
-             return shoot(std::make_unique<SettingsWindow>(s->m(), s->prefs()),
+             return shoot(std::make_unique<SettingsWindow>(s->m(), s->prefs(), [](const QString&) {}),
                           [](QWidget&) { QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); });
          }},
-        {u"about"_s, [] { return shoot(std::make_unique<AboutWindow>()); }},
+        {u"about"_s, [] { return shoot(std::make_unique<AboutWindow>([](const QString&) {})); }},
         {u"bar-no-answer-1x"_s, [] { return BarImage().barImage(0, 0, {}, {}, 1, QApplication::palette()); }},
         {u"bar-exit-2x"_s,
          [] {

@@ -86,17 +86,22 @@ Tailnet derpExit() {
     return t;
 }
 
-std::unique_ptr<Scenario> overviewScenario() {
+namespace {
+
+// A minute of pings to `hosts` (host i answering around its own level, the second one losing some) over
+// four network changes that end on the phone's hotspot, with `exit` from the 40th step on.
+std::unique_ptr<Scenario> busy(const QStringList& hosts, const QMap<QString, QString>& labels, const Tailnet& exit) {
     UsageState usage;
     usage.day = u"2026-03-14"_s;
     usage.dayBytes = 1'240'000'000;
     usage.month = u"2026-03"_s;
     usage.monthBytes = 8'500'000'000;
     usage.warned = usage.month;
-    auto s = std::make_unique<Scenario>(threeHosts(), threeLabels(), usage, 10.0);
+    auto s = std::make_unique<Scenario>(hosts, labels, usage, 10.0);
     s->net().link.primary = u"wlan0"_s;
     s->net().link.wireless = true;
     const QStringList networks{u"Dom"_s, u"Biuro"_s, u"Pociąg"_s, u"Kawiarnia"_s};
+    const QList<double> levels{3, 24, 70, 12, 40};
     for (int i = 0; i < 60; ++i) {
         // A network change every dozen steps, ending on the phone's hotspot.
         const qsizetype n = i / 12;
@@ -104,12 +109,44 @@ std::unique_ptr<Scenario> overviewScenario() {
         const QString address = n < networks.size() ? u"192.168.1.20"_s : u"172.20.10.2"_s;
         s->traffic(u"wlan0"_s, address, 1'240'000 + 90'000 * std::sin(i * 0.3), 36'000 + 4000 * std::cos(i * 0.5));
         if (i == 40)
-            s->setTailnet(derpExit());
-        const std::optional<double> second = i % 13 == 5 ? std::nullopt : std::optional(wave(i, 24));
-        s->step({wave(i, 3), second, wave(i, 70)});
+            s->setTailnet(exit);
+        QList<std::optional<double>> replies;
+        for (qsizetype h = 0; h < hosts.size(); ++h)
+            replies.append(h == 1 && i % 13 == 5 ? std::nullopt : std::optional(wave(i, levels.value(h, 30))));
+        s->step(replies);
     }
     s->traffic(u"wlan0"_s, u"172.20.10.2"_s, 1'180'000, 35'000);
-    s->step({2.7, std::nullopt, 250.0});
+    QList<std::optional<double>> last{2.7, std::nullopt, 250.0};
+    for (qsizetype h = last.size(); h < hosts.size(); ++h)
+        last.append(wave(60, levels.value(h, 30)));
+    s->step(last);
+    return s;
+}
+
+} // namespace
+
+std::unique_ptr<Scenario> overviewScenario() {
+    return busy(threeHosts(), threeLabels(), derpExit());
+}
+
+std::unique_ptr<Scenario> crowdedScenario() {
+    return busy(threeHosts() + QStringList{u"127.0.10.4"_s, u"127.0.10.5"_s}, threeLabels(), derpExit());
+}
+
+std::unique_ptr<Scenario> longExitScenario() {
+    Tailnet exit = derpExit();
+    exit.exitName = u"se-sto-wg-001.mullvad-exit.net"_s;
+    return busy(threeHosts(), threeLabels(), exit);
+}
+
+std::unique_ptr<Scenario> steadyScenario() {
+    auto s = std::make_unique<Scenario>(QStringList{u"127.0.0.1"_s});
+    s->net().link.primary = u"eth0"_s;
+    for (int i = 0; i < 150; ++i) {
+        s->traffic(u"eth0"_s, u"192.168.1.20"_s, 80'000, 9'000);
+        s->step({1500.0});
+    }
+    s->prefs().setTab(u"127.0.0.1"_s);
     return s;
 }
 

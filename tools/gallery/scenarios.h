@@ -46,6 +46,12 @@ private:
 // Three labelled hosts (one lost, one at 250 ms), five network changes, an exit node through a DERP
 // relay and an active hotspot at 85 % of a 10 GB limit.
 std::unique_ptr<Scenario> overviewScenario();
+// The overview scenario with two more hosts, unlabelled addresses.
+std::unique_ptr<Scenario> crowdedScenario();
+// The overview scenario through an exit node with a 30-character name.
+std::unique_ptr<Scenario> longExitScenario();
+// One host answering in 1500 ms for five minutes, its tab chosen.
+std::unique_ptr<Scenario> steadyScenario();
 // The same hosts after five minutes, the first host's tab chosen: 150 samples with losses.
 std::unique_ptr<Scenario> historyScenario();
 // No hosts, no Tailscale, no hotspot.
