@@ -38,7 +38,8 @@ int render(const Options& o, int argc, char** argv) {
         view.e = provider.placeholder(now());
     else
         provider.getSnapshot(now(), [&](const Entry& e) { view.e = e; });
-    if (!view.render(QGuiApplication::palette(), now()).save(o.file, "PNG")) {
+    const QPalette palette = o.dark ? darkPalette() : QGuiApplication::palette();
+    if (!view.render(palette, now(), o.scale).save(o.file, "PNG")) {
         std::fprintf(stderr, "tarnwick-widget: nie można zapisać %s\n", qPrintable(o.file));
         return 1;
     }

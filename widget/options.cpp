@@ -6,6 +6,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Beyond this a render of the medium widget passes 10 MB.
+constexpr qreal maxScale = 8;
+
 Options refused(const QString& why) {
     Options o;
     o.error = why;
@@ -22,6 +25,8 @@ const Help& help() {
             {u"--size"_s, u"small|medium"_s, u"widżet na pulpicie w tym rozmiarze (bez opcji: small)"_s},
             {u"--render"_s, u"small|medium PLIK.png"_s, u"rysuje widżet raz do pliku PNG"_s},
             {u"--placeholder"_s, {}, u"z --render: przykładowe liczby zamiast zapisanych"_s},
+            {u"--scale"_s, u"N"_s, u"z --render: N pikseli na punkt, od 1 do 8 (ekrany HiDPI; bez opcji: 1)"_s},
+            {u"--dark"_s, {}, u"z --render: ciemny wygląd zamiast barw pulpitu"_s},
             {u"--status"_s, {}, u"jedna linia JSON dla paska stanu (waybar, polybar, i3blocks)"_s},
             {u"--help"_s, {}, u"ta pomoc"_s},
         },
@@ -48,8 +53,10 @@ Options parseOptions(const QStringList& args) {
         return refused(u"--status nie idzie w parze z --render"_s);
     if (c.has(u"--size"_s) && c.has(u"--render"_s))
         return refused(u"--size nie idzie w parze z --render (--render ma własny rozmiar)"_s);
-    if (c.has(u"--placeholder"_s) && !c.has(u"--render"_s))
-        return refused(u"--placeholder działa tylko z --render"_s);
+    for (const QString& name : {u"--placeholder"_s, u"--scale"_s, u"--dark"_s}) {
+        if (c.has(name) && !c.has(u"--render"_s))
+            return refused(name + u" działa tylko z --render"_s);
+    }
     for (const QString& name : {u"--size"_s, u"--render"_s}) {
         if (!c.has(name))
             continue;
@@ -62,6 +69,13 @@ Options parseOptions(const QStringList& args) {
         o.mode = Options::Mode::Render;
         o.file = c.given.value(u"--render"_s).value(1);
         o.placeholder = c.has(u"--placeholder"_s);
+        o.dark = c.has(u"--dark"_s);
+        if (c.has(u"--scale"_s)) {
+            bool ok = false;
+            o.scale = c.value(u"--scale"_s).toDouble(&ok);
+            if (!ok || !(o.scale >= 1 && o.scale <= maxScale))
+                return refused(u"--scale "_s + c.value(u"--scale"_s) + u": liczba od 1 do 8"_s);
+        }
     } else if (c.has(u"--status"_s)) {
         o.mode = Options::Mode::Status;
     }

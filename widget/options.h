@@ -15,6 +15,9 @@ struct Options {
     QString file;
     // Render the sample figures instead of the snapshot file.
     bool placeholder = false;
+    // Rendering: device pixels per point, and the dark look instead of the desktop's.
+    qreal scale = 1;
+    bool dark = false;
     // Why the command line was refused; empty when it was understood.
     QString error;
 };

@@ -105,6 +105,9 @@ private slots:
         QTest::newRow("widget: bad size") << widget << QStringList{u"--size"_s, u"large"_s} << u"large"_s;
         QTest::newRow("widget: no file") << widget << QStringList{u"--render"_s, u"small"_s} << u"--render"_s;
         QTest::newRow("widget: placeholder alone") << widget << QStringList{u"--placeholder"_s} << u"--placeholder"_s;
+        QTest::newRow("widget: dark alone") << widget << QStringList{u"--dark"_s} << u"--dark"_s;
+        QTest::newRow("widget: scale out of range")
+            << widget << QStringList{u"--render"_s, u"small"_s, u"a.png"_s, u"--scale=0.5"_s} << u"--scale"_s;
         QTest::newRow("widget: size with render")
             << widget << QStringList{u"--size"_s, u"small"_s, u"--render"_s, u"small"_s, u"a.png"_s} << u"--size"_s;
     }

@@ -99,6 +99,10 @@ private slots:
         sample().write();
         const QImage data = draw({});
         const QImage placeholder = draw({u"--placeholder"_s});
+        // HiDPI and the dark look, whatever the desktop's.
+        const QImage dark = draw({u"--scale"_s, u"2"_s, u"--dark"_s});
+        QCOMPARE(dark.size(), size * 2);
+        QVERIFY(qGray(dark.pixel(dark.width() / 2, 8)) < 80);
         for (const QImage& i : {missing, data, placeholder}) {
             QCOMPARE(i.size(), size);
             QVERIFY(i.hasAlphaChannel());
