@@ -207,6 +207,26 @@ private slots:
         QVERIFY(h.out.contains(u"--watch"_s) && h.out.contains(u"--hosts"_s));
     }
 
+    // A switch added to a program's help is described in its man page too.
+    void manPagesDescribeEverySwitch_data() {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("tarnwick") << QStringLiteral(TARNWICK_BINARY);
+        QTest::newRow("tarnwick-widget") << QStringLiteral(TARNWICK_WIDGET_BINARY);
+    }
+    void manPagesDescribeEverySwitch() {
+        QFETCH(QString, program);
+        QFile page(QStringLiteral(TARNWICK_MAN_DIR) + u'/' + QFileInfo(program).fileName() + u".1"_s);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString roff = QString::fromUtf8(page.readAll());
+        QStringList switches;
+        const QRegularExpression line(u"^  (?:-h, )?(--[a-z-]+)"_s, QRegularExpression::MultilineOption);
+        for (const QRegularExpressionMatch& m : line.globalMatch(tarnwick({u"--help"_s}, program).out))
+            switches.append(m.captured(1));
+        QVERIFY(switches.size() >= 4);
+        for (const QString& name : std::as_const(switches))
+            QVERIFY2(roff.contains(QString(name).replace(u"-"_s, u"\\-"_s)), qPrintable(name));
+    }
+
     void watchPrintsALineEveryRefreshUntilInterrupted() {
         QProcess p;
         if (!startWatch(p))
