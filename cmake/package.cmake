@@ -19,9 +19,10 @@ figures. The interface is in Polish.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Libraries come from the binaries; the ping tool is run, not linked; Tailscale is shown when present.
+# Libraries come from the binaries. What they load or run is added by hand: the SQLite driver Qt SQL loads for
+# the history, and the ping tool. Tailscale is shown when present.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS iputils-ping)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, iputils-ping")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS tailscale)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
