@@ -154,6 +154,8 @@ FloatingPanel& App::pinnedPanel() {
 }
 
 void App::launch() {
+    // First: the tray may list the item, and a session end reach us, before the windows are built.
+    platform::onTermination(this, [this] { terminate(); });
     connect(item_, &StatusItem::clicked, this, &App::toggle);
     connect(item_, &StatusItem::chosen, this, &App::choose);
     connect(item_, &StatusItem::shownChanged, this, &App::trayChanged);
@@ -182,7 +184,6 @@ void App::launch() {
         platform::login::enable();
         prefs_.setLoginAsked(true);
     }
-    platform::onTermination(this, [this] { terminate(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_->usage().save(); });
     trayChanged(item_->shown());
     title();

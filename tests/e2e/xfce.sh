@@ -108,6 +108,7 @@ check_touches top
 shot "$out/xfce-top-popover.png"
 xdotool key Escape
 stop_app
+measure
 
 echo "== embedded icon: the program on a bus without the panel's watcher"
 start_bus
@@ -124,5 +125,4 @@ xdotool key Escape
 until_true 10 no_popover || fail "Escape left the popover open"
 stop_app
 
-measure
 echo "PASS: xfce (screenshots in $out)"
