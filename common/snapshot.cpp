@@ -10,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryFile>
-#include <cmath>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -19,9 +18,6 @@ namespace {
 
 // A real snapshot is a few hundred bytes; anything near this size is not one.
 constexpr qint64 maxFileSize = 1 << 20;
-
-// Instants beyond this many seconds from 2001 are nonsense and would overflow the clock type.
-constexpr double maxReferenceSeconds = 1e11;
 
 // A JSON value read with the decoder's rules: absent and null are the same for optionals, any other
 // mismatch rejects the document.
@@ -149,7 +145,7 @@ std::optional<Snapshot> Snapshot::decode(const QByteArray& json) {
     s.exit = r.optionalString("exit"_L1);
     s.hotspot = r.boolean("hotspot"_L1);
     s.hotspotToday = r.count("hotspotToday"_L1);
-    if (!r.ok() || !(std::abs(time) <= maxReferenceSeconds))
+    if (!r.ok() || !isReferenceSeconds(time))
         return std::nullopt;
     s.time = fromReferenceSeconds(time);
     s.hosts.reserve(hosts.size());

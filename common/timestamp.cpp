@@ -1,8 +1,13 @@
 #include "common/timestamp.h"
 
 namespace {
+
 // 2001-01-01 00:00:00 UTC in seconds since the Unix epoch.
 constexpr std::chrono::seconds referenceDate{978307200};
+// 2^32 s after it, early in 2137: far inside the clock's ±292 years of nanoseconds around 1970, so that no
+// instant in the span, nor its difference to any other instant of the clock, overflows.
+constexpr double referenceSpan = 4294967296.0;
+
 } // namespace
 
 Timestamp ago(Timestamp t, Seconds span) {
@@ -10,7 +15,16 @@ Timestamp ago(Timestamp t, Seconds span) {
 }
 
 Seconds between(Timestamp from, Timestamp to) {
-    return std::chrono::duration_cast<Seconds>(to - from);
+    Timestamp::rep ticks = 0;
+    // The clock's nanoseconds overflow in the difference of instants about three centuries apart; theirs in
+    // floating point, a little less exact, does not.
+    if (__builtin_sub_overflow(to.time_since_epoch().count(), from.time_since_epoch().count(), &ticks))
+        return Seconds(to.time_since_epoch()) - Seconds(from.time_since_epoch());
+    return std::chrono::duration_cast<Seconds>(Timestamp::duration(ticks));
+}
+
+bool isReferenceSeconds(double seconds) {
+    return seconds >= 0 && seconds < referenceSpan;
 }
 
 double referenceSeconds(Timestamp t) {
@@ -18,7 +32,8 @@ double referenceSeconds(Timestamp t) {
 }
 
 Timestamp fromReferenceSeconds(double seconds) {
-    return Timestamp{referenceDate} + std::chrono::duration_cast<Timestamp::duration>(Seconds{seconds});
+    const double bounded = isReferenceSeconds(seconds) ? seconds : seconds > 0 ? referenceSpan : 0.0;
+    return Timestamp{referenceDate} + std::chrono::duration_cast<Timestamp::duration>(Seconds{bounded});
 }
 
 QDateTime localTime(Timestamp t) {

@@ -2,6 +2,14 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The application stamps the snapshot with the time it writes it, on this machine's clock. One dated
+// further ahead than a clock correction explains is not a measurement: its age would read "teraz" forever.
+constexpr Seconds aheadAllowed{60.0};
+
+} // namespace
+
 Entry Provider::placeholder(Timestamp now) const {
     Snapshot s;
     s.time = now;
@@ -12,7 +20,10 @@ Entry Provider::placeholder(Timestamp now) const {
 }
 
 void Provider::getSnapshot(Timestamp now, const std::function<void(const Entry&)>& completion) const {
-    completion({now, Snapshot::read()});
+    auto snap = Snapshot::read();
+    if (snap && between(now, snap->time) > aheadAllowed)
+        snap.reset();
+    completion({now, snap});
 }
 
 void Provider::getTimeline(Timestamp now, const std::function<void(const Timeline&)>& completion) const {

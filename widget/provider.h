@@ -11,7 +11,8 @@ struct Timeline {
     Timestamp reloadAt;
 };
 
-// Hands the widget its entries. Keeps nothing: every call reads the snapshot file anew.
+// Hands the widget its entries. Keeps nothing: every call reads the snapshot file anew. A snapshot dated
+// after `now` (beyond a clock correction) counts as none.
 class Provider final {
 public:
     // How long a timeline stays current when the file does not change.

@@ -87,6 +87,8 @@ private slots:
         QTest::newRow("ms as text") << withValue(
             u"hosts"_s, QJsonArray{QJsonObject{{u"host"_s, u"a"_s}, {u"name"_s, u"a"_s}, {u"ms"_s, u"1"_s}}});
         QTest::newRow("time beyond the clock") << withValue(u"time"_s, 1e300);
+        QTest::newRow("time past 2137") << withValue(u"time"_s, 1e11);
+        QTest::newRow("time before 2001") << withValue(u"time"_s, -1.0);
         QTest::newRow("array") << QByteArray("[]");
         QTest::newRow("truncated") << sample().encode().chopped(9);
         QTest::newRow("binary") << QByteArray("\xff\xfe\x00{\"time\"", 10);

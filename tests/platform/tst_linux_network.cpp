@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("other requests") << other + link << -1 << 1;
         QTest::newRow("error") << message(NLMSG_ERROR, 7, -ENOENT) << ENOENT << 0;
         QTest::newRow("positive error") << message(NLMSG_ERROR, 7, 5) << EPROTO << 0;
+        QTest::newRow("most negative error") << message(NLMSG_ERROR, 7, INT_MIN) << EPROTO << 0;
+        QTest::newRow("most negative inside DONE") << message(NLMSG_DONE, 7, INT_MIN) << EPROTO << 0;
         QTest::newRow("acknowledgement") << message(NLMSG_ERROR, 7, 0) + link << 0 << 0;
         QTest::newRow("error inside DONE") << link + message(NLMSG_DONE, 7, -EINTR) << EINTR << 1;
         QTest::newRow("single part") << message(GENL_ID_CTRL, 7, 0, {}, 0) + link << 0 << 1;

@@ -61,6 +61,14 @@ private slots:
         QCOMPARE(snapshotEntry().snap, std::optional(sample(1)));
         sample(2).write();
         QCOMPARE(snapshotEntry().snap, std::optional(sample(2)));
+        // Dated ahead of the clock: a clock correction is let through, a date to come is no measurement.
+        Snapshot ahead = sample(4);
+        ahead.time = noon + 30s;
+        ahead.write();
+        QCOMPARE(snapshotEntry().snap, std::optional(ahead));
+        ahead.time = noon + 2min;
+        ahead.write();
+        QVERIFY(!snapshotEntry().snap);
         writeFile(file, sample(3).encode().chopped(4));
         QVERIFY(!snapshotEntry().snap);
         QFile::remove(file);

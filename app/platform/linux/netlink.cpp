@@ -20,6 +20,12 @@ constexpr std::chrono::milliseconds exchangeLimit{250};
 constexpr std::size_t initialBuffer = 64 * 1024;
 constexpr std::size_t largestDatagram = 4 * 1024 * 1024;
 
+// The errno of a reply's negative error code. Errnos end at 4095; past that, where the most negative int
+// has no positive counterpart, the reply is malformed.
+int errnoOf(int code) {
+    return code < -4095 ? EPROTO : -code;
+}
+
 } // namespace
 
 Bytes after(Bytes bytes, std::size_t size) {
@@ -103,14 +109,14 @@ Progress takeDatagram(Bytes datagram, quint32 sequence, const Handler& handle) {
             const auto error = read<int>(message.payload);
             if (!error || *error > 0)
                 return {true, EPROTO};
-            return {true, -*error};
+            return {true, errnoOf(*error)};
         }
         if (message.type == NLMSG_OVERRUN)
             return {true, EOVERFLOW};
         if (message.type == NLMSG_DONE) {
             // A dump reports a failure met half-way as a negative number in its last message.
             const int error = read<int>(message.payload).value_or(0);
-            return {true, error < 0 ? -error : 0};
+            return {true, error < 0 ? errnoOf(error) : 0};
         }
         handle(message);
         if (!(message.flags & NLM_F_MULTI))
