@@ -1,5 +1,6 @@
 #include "widget/status_line.h"
 
+#include "common/printable.h"
 #include "common/texts.h"
 #include "widget/w_format.h"
 
@@ -41,10 +42,10 @@ QByteArray statusLine(const std::optional<Snapshot>& snap, Timestamp now) {
     const QString rates = u"↓ %1 ↑ %2"_s.arg(wRate(s.down), wRate(s.up));
     QStringList tip;
     for (const HostPing& h : s.hosts)
-        tip.append(u"%1: %2 ms"_s.arg(h.name, wMs(h.ms)));
+        tip.append(u"%1: %2 ms"_s.arg(printable(h.name), wMs(h.ms)));
     tip.append(rates);
     if (s.exit)
-        tip.append(u"Wyjście przez exit node: "_s + *s.exit);
+        tip.append(u"Wyjście przez exit node: "_s + printable(*s.exit));
     if (s.hotspot)
         tip.append(u"Hotspot: "_s + byteCount(s.hotspotToday) + u" dziś"_s);
     const QString age = relativeAge(s.time, now);

@@ -1,3 +1,4 @@
+#include "common/printable.h"
 #include "common/texts.h"
 
 #include <QTest>
@@ -48,6 +49,23 @@ private slots:
         QCOMPARE(relativeAge(now - std::chrono::seconds(seconds), now), text);
         // Further apart than the clock's nanoseconds reach in a difference.
         QCOMPARE(relativeAge(now - std::chrono::hours(24 * 365 * 300), now), u"109500 dni"_s);
+    }
+
+    void printableShowsWhatWouldAct_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain Polish") << u"Sieć Łódź 🛜"_s << u"Sieć Łódź 🛜"_s;
+        QTest::newRow("terminal title") << u"a\x1b]0;x\ab"_s << u"a\\x1b]0;x\\x07b"_s;
+        QTest::newRow("forged line") << u"a\r\nb\tc"_s << u"a\\x0d\\x0ab\\x09c"_s;
+        QTest::newRow("delete and 8-bit CSI") << u"\x7f\u009b2J"_s << u"\\x7f\\x9b2J"_s;
+        QTest::newRow("bidirectional override") << u"abc\u202Etxt.exe"_s << u"abc\\u202etxt.exe"_s;
+        QTest::newRow("line separator") << u"a\u2028b"_s << u"a\\u2028b"_s;
+        QTest::newRow("lone surrogate") << QString(QChar(0xd800)) + u'x' << u"\\ud800x"_s;
+        QTest::newRow("tag character") << QString::fromUcs4(U"a\U000E0041") << u"a\\U000e0041"_s;
+    }
+    void printableShowsWhatWouldAct() {
+        QFETCH(QString, text);
+        QTEST(printable(text), "shown");
     }
 };
 

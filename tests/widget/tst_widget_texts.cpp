@@ -138,14 +138,14 @@ private slots:
 
     void statusTooltipNamesEverything() {
         Snapshot s = snapshot({{u"1.1.1.1"_s, u"<b>dom</b> & co"_s, 3}, {u"nas"_s, u"nas"_s, std::nullopt}});
-        s.exit = u"nl-exit"_s;
+        s.exit = u"nl-exit\n\x1b[2J"_s;
         s.hotspot = true;
         s.hotspotToday = 0;
         s.time = noon;
-        // Host names are the user's text, not markup.
+        // Host names are the user's text, not markup; what the file says cannot forge a line or drive a terminal.
         QCOMPARE(status(s).value("tooltip"_L1).toString(),
                  u"&lt;b&gt;dom&lt;/b&gt; &amp; co: 3 ms\nnas: x ms\n↓ 1.2 MB/s ↑ 1000 KB/s\n"
-                 "Wyjście przez exit node: nl-exit\nHotspot: 0 B dziś\nPomiar: teraz"_s);
+                 "Wyjście przez exit node: nl-exit\\x0a\\x1b[2J\nHotspot: 0 B dziś\nPomiar: teraz"_s);
         const QJsonObject off = status(std::nullopt);
         QCOMPARE(off.value("text"_L1).toString(), u"Uruchom Tarnwick"_s);
         QCOMPARE(off.value("class"_L1).toString(), u"off"_s);
