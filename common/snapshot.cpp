@@ -2,6 +2,7 @@
 
 #include "common/container.h"
 #include "common/json_count.h"
+#include "common/untrusted_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,11 +179,8 @@ std::optional<Snapshot> Snapshot::read() {
     const auto path = url();
     if (!path)
         return std::nullopt;
-    QFile f(*path);
-    if (!f.open(QIODevice::ReadOnly))
+    const UntrustedFile file = readUntrusted(*path, maxFileSize);
+    if (file.status != UntrustedFile::Status::Read)
         return std::nullopt;
-    const QByteArray data = f.read(maxFileSize + 1);
-    if (data.size() > maxFileSize)
-        return std::nullopt;
-    return decode(data);
+    return decode(file.bytes);
 }

@@ -1,5 +1,6 @@
 #include "widget/desktop_widget.h"
 
+#include "common/settings_file.h"
 #include "common/sticky.h"
 #include "common/window_system.h"
 #include "widget/age_change.h"
@@ -10,6 +11,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -29,8 +31,9 @@ int msUntil(Timestamp t) {
 }
 
 // The widget's own settings file, beside the application's.
-QSettings settings() {
-    return QSettings(u"Tarnwick"_s, u"Widget"_s);
+std::unique_ptr<QSettings> settings() {
+    return openSettings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                        u"/Tarnwick/Widget.conf"_s);
 }
 
 } // namespace
@@ -53,9 +56,9 @@ DesktopWidget::DesktopWidget(Family family) {
     connect(&reload_, &QTimer::timeout, this, &DesktopWidget::reload);
     connect(&age_, &QTimer::timeout, this, &DesktopWidget::showAge);
     connect(&save_, &QTimer::timeout, this, [this] {
-        QSettings s = settings();
-        s.setValue(positionKey(), position());
-        s.sync();
+        const auto s = settings();
+        s->setValue(positionKey(), position());
+        s->sync();
     });
     if (const auto file = Snapshot::url()) {
         watch_ = std::make_unique<SnapshotWatch>(*file);
@@ -125,7 +128,8 @@ void DesktopWidget::restorePosition() {
     if (!windowSystem::placesWindows())
         return;
     const QSize size = familySize(view_.family).toSize();
-    const QPoint saved = settings().value(positionKey()).toPoint();
+    const auto s = settings();
+    const QPoint saved = s->value(positionKey()).toPoint();
     const QScreen* screen = QGuiApplication::screenAt(saved + QPoint(size.width() / 2, size.height() / 2));
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -133,7 +137,7 @@ void DesktopWidget::restorePosition() {
         // A position saved on a screen that is gone is pulled onto one that is here.
         const QRect area = screen->availableGeometry();
         const QPoint fallback = area.topRight() + QPoint(-size.width() - 24, 24);
-        const QPoint p = settings().contains(positionKey()) ? saved : fallback;
+        const QPoint p = s->contains(positionKey()) ? saved : fallback;
         setPosition(std::clamp(p.x(), area.left(), std::max(area.left(), area.right() - size.width())),
                     std::clamp(p.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
     }

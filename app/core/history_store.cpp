@@ -1,5 +1,6 @@
 #include "core/history_store.h"
 
+#include "common/untrusted_file.h"
 #include "core/set_aside.h"
 #include "platform/platform.h"
 
@@ -91,6 +92,18 @@ bool HistoryStore::open() {
         return true;
     if (mode_ == Mode::Read ? !QFileInfo::exists(file_) : !writable_)
         return false;
+    // SQLite would block on a FIFO or a device, and a file it may not read is not damage: such a file, or such a
+    // journal beside it, is left alone and nothing is written this run.
+    for (const QString& path : {file_, file_ + u"-wal"_s}) {
+        const UntrustedFile f = probeUntrusted(path);
+        if (f.status == UntrustedFile::Status::Read || f.status == UntrustedFile::Status::Missing)
+            continue;
+        if (mode_ == Mode::Write) {
+            writable_ = false;
+            reportLeftAlone(path, f);
+        }
+        return false;
+    }
     if (mode_ == Mode::Write)
         QDir().mkpath(QFileInfo(file_).path());
     const State state = prepare();

@@ -44,6 +44,7 @@ private:
     Mode mode_;
     QString connection_;
     bool opened_ = false;
-    // False when a damaged file could not be moved aside: it must not be written over then.
+    // False when the file could not be read, or a damaged one could not be moved aside: it must not be written
+    // over then.
     bool writable_ = true;
 };

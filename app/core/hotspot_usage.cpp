@@ -1,5 +1,6 @@
 #include "core/hotspot_usage.h"
 
+#include "common/untrusted_file.h"
 #include "core/counters.h"
 #include "core/hotspot_address.h"
 #include "core/set_aside.h"
@@ -59,19 +60,22 @@ void HotspotUsage::setLimitGB(double gb) {
 }
 
 void HotspotUsage::load() {
-    QFile f(file_);
-    if (!f.exists())
+    const UntrustedFile f = readUntrusted(file_, maxFileSize);
+    switch (f.status) {
+    case UntrustedFile::Status::Missing:
         return;
-    std::optional<UsageState> loaded;
-    if (f.open(QIODevice::ReadOnly)) {
-        const QByteArray data = f.read(maxFileSize + 1);
-        if (data.size() <= maxFileSize)
-            loaded = UsageState::decode(data);
+    case UntrustedFile::Status::Read:
+        if (const auto loaded = UsageState::decode(f.bytes))
+            state_ = *loaded;
+        else
+            writable_ = setAside(file_).has_value();
+        return;
+    default:
+        // Not damage: the totals may well be intact, so the file stays where it is and nothing replaces it
+        // while this run lasts.
+        writable_ = false;
+        reportLeftAlone(file_, f);
     }
-    if (loaded)
-        state_ = *loaded;
-    else
-        writable_ = setAside(file_).has_value();
 }
 
 void HotspotUsage::update(const platform::Interfaces& now) {

@@ -68,6 +68,7 @@ private:
     bool active_ = false;
     std::optional<Last> last_;
     int dirty_ = 0;
-    // False when a damaged file could not be moved aside: it must not be overwritten then.
+    // False when the file could not be read, or a damaged one could not be moved aside: it must not be
+    // overwritten then.
     bool writable_ = true;
 };

@@ -1,5 +1,6 @@
 #include "core/preferences.h"
 
+#include "common/settings_file.h"
 #include "core/globals.h"
 
 #include <QSettings>
@@ -22,7 +23,7 @@ Preferences::Preferences()
                   u"/Tarnwick/Tarnwick.conf"_s) {}
 
 Preferences::Preferences(const QString& file)
-    : s_(std::make_shared<QSettings>(file, QSettings::IniFormat)) {}
+    : s_(openSettings(file)) {}
 
 QString Preferences::fileName() const {
     return s_->fileName();

@@ -1,5 +1,6 @@
 #include "common/container.h"
 #include "common/snapshot.h"
+#include "support/hostile_file.h"
 #include "support/temp_home.h"
 
 #include <QJsonDocument>
@@ -128,12 +129,16 @@ private slots:
         QVERIFY(QDir(dir).removeRecursively());
     }
 
-    void oversizedFileIsNotRead() {
-        sample().write();
-        QFile f(*Snapshot::url());
-        QVERIFY(f.open(QIODevice::Append));
-        f.write(QByteArray(2 * 1024 * 1024, ' '));
-        f.close();
+    // None of these may block the reader or be taken for a snapshot.
+    void onlyARegularFileIsRead_data() { hostile::addRows(); }
+    void onlyARegularFileIsRead() {
+        QFETCH(hostile::Kind, kind);
+        if (hostile::cannotMake(kind))
+            QSKIP("root reads every file");
+        const QString url = *Snapshot::url();
+        QDir(QFileInfo(url).path()).removeRecursively();
+        QDir().mkpath(QFileInfo(url).path());
+        QVERIFY(hostile::place(url, kind, sample().encode()));
         QVERIFY(!Snapshot::read());
     }
 };

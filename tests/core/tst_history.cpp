@@ -1,6 +1,7 @@
 #include "core/history.h"
 #include "core/outage_alerts.h"
 #include "support/fake_clock.h"
+#include "support/hostile_file.h"
 #include "support/session_bus.h"
 
 #include <QTemporaryDir>
@@ -158,21 +159,17 @@ private slots:
     }
 
     void damagedDatabaseIsSetAside_data() {
-        QTest::addColumn<QByteArray>("content"); // empty: a folder stands where the file should
+        QTest::addColumn<QByteArray>("content");
         QTest::newRow("not a database") << QByteArray("hotspot totals?\n");
         QTest::newRow("torn header") << QByteArray("SQLite format 3").append('\0').append(QByteArray(200, '\x7f'));
-        QTest::newRow("folder") << QByteArray();
     }
     void damagedDatabaseIsSetAside() {
         QFETCH(QByteArray, content);
         QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-        if (content.isEmpty()) {
-            QVERIFY(QDir().mkpath(file));
-        } else {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(content);
-        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
         {
             auto h = make();
             QTRY_VERIFY(h->ready());
@@ -181,6 +178,26 @@ private slots:
         const QStringList aside = QDir(QFileInfo(file).path()).entryList({u"history.damaged-*.sqlite"_s});
         QCOMPARE(aside.size(), 1);
         QCOMPARE(stored().size(), 1);
+    }
+
+    // Nothing SQLite would wait on, and no damage either: the file stays as it is and this run writes no history.
+    void unreadableDatabaseIsLeftAlone_data() {
+        using enum hostile::Kind;
+        hostile::addRows({Fifo, Device, Unreadable, Folder});
+    }
+    void unreadableDatabaseIsLeftAlone() {
+        QFETCH(hostile::Kind, kind);
+        if (hostile::cannotMake(kind))
+            QSKIP("root reads every file");
+        QVERIFY(hostile::place(file, kind));
+        const QString before = hostile::lookAt(file);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"nie można odczytać .*history.sqlite"_s));
+        {
+            auto h = make();
+            QTRY_VERIFY(h->ready());
+            play(*h, QString(29, u'.'));
+        }
+        QCOMPARE(hostile::lookAt(file), before);
     }
 
     void switchGatesNotifications() {

@@ -1,5 +1,6 @@
 #include "core/globals.h"
 #include "core/preferences.h"
+#include "support/hostile_file.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -76,6 +77,25 @@ private slots:
         QCOMPARE(p.panelExpand(), 0.0);
         QCOMPARE(p.tab(), u"Przeglad"_s);
         QVERIFY(!p.frame(Preferences::Frame::Mini));
+    }
+
+    // Neither blocks nor read whole nor replaced: this run's changes stay in memory.
+    void unusableFileIsLeftAlone_data() { hostile::addRows(); }
+    void unusableFileIsLeftAlone() {
+        QFETCH(hostile::Kind, kind);
+        if (hostile::cannotMake(kind))
+            QSKIP("root reads every file");
+        const QString path = dir.filePath(u"prefs-%1.conf"_s.arg(++files));
+        QVERIFY(hostile::place(path, kind, "[General]\nhosts=nas\n"));
+        const QFileInfo before(path);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"nie można odczytać .*prefs-"_s));
+        Preferences p(path);
+        QCOMPARE(p.hosts(), defaultHosts());
+        p.setTab(u"Log"_s);
+        QCOMPARE(Preferences(path).tab(), u"Log"_s);
+        const QFileInfo after(path);
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.lastModified(), before.lastModified());
     }
 };
 

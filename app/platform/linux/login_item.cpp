@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include "common/settings_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -40,9 +42,9 @@ bool enabled() {
     const QString path = entryPath();
     if (!QFile::exists(path))
         return false;
-    const QSettings entry(path, QSettings::IniFormat);
-    const QString hidden = entry.value(u"Desktop Entry/Hidden"_s).toString();
-    const QString gnome = entry.value(u"Desktop Entry/X-GNOME-Autostart-enabled"_s).toString();
+    const auto entry = openSettings(path);
+    const QString hidden = entry->value(u"Desktop Entry/Hidden"_s).toString();
+    const QString gnome = entry->value(u"Desktop Entry/X-GNOME-Autostart-enabled"_s).toString();
     return hidden != u"true"_s && gnome != u"false"_s;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/linux/resolv_conf.h"
 
-#include <QFile>
+#include "common/untrusted_file.h"
+
 #include <QHostAddress>
 
 namespace platform::resolv {
@@ -11,10 +12,10 @@ namespace {
 constexpr qint64 sizeLimit = 64 * 1024;
 
 QStringList fromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const UntrustedFile file = readUntrusted(path, sizeLimit);
+    if (file.status != UntrustedFile::Status::Read)
         return {};
-    return nameservers(file.read(sizeLimit));
+    return nameservers(file.bytes);
 }
 
 std::optional<QString> firstRemote(const QString& path) {
