@@ -2,6 +2,7 @@
 
 #include "common/container.h"
 #include "common/json_count.h"
+#include "common/stale_temporaries.h"
 #include "common/untrusted_file.h"
 
 #include <QDir>
@@ -19,6 +20,9 @@ namespace {
 
 // A real snapshot is a few hundred bytes; anything near this size is not one.
 constexpr qint64 maxFileSize = 1 << 20;
+
+// `write` names its temporary file this and six random characters.
+constexpr auto temporaryPrefix = ".snapshot.json."_L1;
 
 // A JSON value read with the decoder's rules: absent and null are the same for optionals, any other
 // mismatch rejects the document.
@@ -167,12 +171,17 @@ void Snapshot::write() const {
     QDir().mkpath(dir);
     // Written beside the file and renamed over it, so a reader sees the old or the new document whole. No
     // sync to disk: a snapshot lost in a crash is rewritten within 30 s, and syncing would stall the refresh.
-    QTemporaryFile f(dir + u"/.snapshot.json.XXXXXX"_s);
+    QTemporaryFile f(dir + u'/' + temporaryPrefix + u"XXXXXX"_s);
     const QByteArray json = encode();
     if (!f.open() || f.write(json) != json.size() || !f.flush())
         return;
     if (std::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(*path).constData()) == 0)
         f.setAutoRemove(false);
+}
+
+void Snapshot::removeStaleTemporaries() {
+    if (const auto path = url())
+        ::removeStaleTemporaries(QFileInfo(*path).path(), temporaryPrefix);
 }
 
 std::optional<Snapshot> Snapshot::read() {

@@ -38,6 +38,9 @@ struct Snapshot {
     // Replaces the file atomically; failures leave the previous file as it was.
     void write() const;
 
+    // Removes temporary files that writes killed half-way left beside the file.
+    static void removeStaleTemporaries();
+
     // Reads and decodes the file.
     static std::optional<Snapshot> read();
 

@@ -1,5 +1,6 @@
 #include "core/hotspot_usage.h"
 
+#include "common/stale_temporaries.h"
 #include "common/untrusted_file.h"
 #include "core/counters.h"
 #include "core/hotspot_address.h"
@@ -60,6 +61,8 @@ void HotspotUsage::setLimitGB(double gb) {
 }
 
 void HotspotUsage::load() {
+    const QFileInfo info(file_);
+    removeStaleTemporaries(info.path(), info.fileName() + u'.');
     const UntrustedFile f = readUntrusted(file_, maxFileSize);
     switch (f.status) {
     case UntrustedFile::Status::Missing:

@@ -60,6 +60,7 @@ Monitor::Monitor(Deps d, QObject* parent)
     , long_(new History(historyDeps(d), this))
     , metrics_(d.metrics ? *d.metrics : prefs_.metricsFile()) {
     new OutageAlerts(*long_, prefs_, std::move(d.notify), this);
+    Snapshot::removeStaleTemporaries();
 }
 
 void Monitor::start() {

@@ -137,9 +137,26 @@ private slots:
             QSKIP("root reads every file");
         const QString url = *Snapshot::url();
         QDir(QFileInfo(url).path()).removeRecursively();
-        QDir().mkpath(QFileInfo(url).path());
         QVERIFY(hostile::place(url, kind, sample().encode()));
         QVERIFY(!Snapshot::read());
+    }
+
+    void staleTemporariesAreRemoved() {
+        sample().write();
+        const QString dir = QFileInfo(*Snapshot::url()).path();
+        for (const char* name : {".snapshot.json.q7Rk2B", ".snapshot.json.fresh1", ".snapshot.json.Ab12",
+                                 "x.snapshot.json.q7Rk2C", ".snapshot.json.q7Rk2Bx"}) {
+            QFile f(dir + u'/' + QLatin1StringView(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (!f.fileName().contains(u"fresh"_s))
+                QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-90), QFileDevice::FileModificationTime));
+        }
+        // A link of that name is someone else's; only regular files are ours.
+        QVERIFY(QFile::link(u".snapshot.json.Ab12"_s, dir + u"/.snapshot.json.Link12"_s));
+        Snapshot::removeStaleTemporaries();
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+                 (QStringList{u".snapshot.json.Ab12"_s, u".snapshot.json.Link12"_s, u".snapshot.json.fresh1"_s,
+                              u".snapshot.json.q7Rk2Bx"_s, u"snapshot.json"_s, u"x.snapshot.json.q7Rk2C"_s}));
     }
 };
 
