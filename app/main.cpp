@@ -3,6 +3,7 @@
 #include "cli/history_report.h"
 #include "cli/options.h"
 #include "cli/snapshot_test.h"
+#include "common/printable.h"
 #include "core/globals.h"
 #include "platform/platform.h"
 #include "shell/start.h"
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
         return 0;
     case Options::Mode::Unregister:
         if (const auto error = platform::login::disable())
-            out << "unregister: " << *error << Qt::endl;
+            out << "unregister: " << printable(*error) << Qt::endl;
         else
             out << "unregistered" << Qt::endl;
         return 0;

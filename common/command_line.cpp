@@ -1,5 +1,7 @@
 #include "common/command_line.h"
 
+#include "common/printable.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -74,7 +76,8 @@ QString helpText(const Help& h) {
 }
 
 int refuse(const Help& h, const QString& error) {
-    const QByteArray text = (h.program + u": "_s + error + u"\n\n"_s + helpText(h)).toUtf8();
+    // The error quotes the argument as given, which may hold anything.
+    const QByteArray text = (h.program + u": "_s + printable(error) + u"\n\n"_s + helpText(h)).toUtf8();
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
     return 2;
 }

@@ -1,5 +1,6 @@
 #include "cli/details.h"
 
+#include "common/printable.h"
 #include "core/monitor.h"
 
 #include <QCoreApplication>
@@ -30,6 +31,11 @@ QString detailsText(const DetailFacts& f) {
         if (card.title == u"Adresy") {
             const auto result = publicIPResult(f);
             rows.append({u"Publiczny IP"_s, result ? result->text : u"Sprawdź"_s, {}});
+        }
+        // Names from the network, from Tailscale and from processes show their control characters.
+        for (DetailRow& row : rows) {
+            row.k = printable(row.k);
+            row.v = printable(row.v);
         }
         qsizetype width = 0;
         for (const DetailRow& row : rows)

@@ -1,5 +1,6 @@
 #include "cli/history_report.h"
 
+#include "common/printable.h"
 #include "core/formatters.h"
 #include "core/globals.h"
 #include "core/preferences.h"
@@ -32,7 +33,8 @@ struct Hour {
 
 QString hostSection(const QString& host, const QString& label, const QList<MinuteRow>& rows,
                     const QList<Outage>& outages, Timestamp since, Timestamp now) {
-    QString out = label.isEmpty() ? host : label + u" ("_s + host + u')';
+    // Host names, labels and network names are anyone's text: they show their control characters.
+    QString out = label.isEmpty() ? printable(host) : printable(label) + u" ("_s + printable(host) + u')';
     out += u'\n';
     Seconds down{0};
     for (const Outage& o : outages)
@@ -46,7 +48,7 @@ QString hostSection(const QString& host, const QString& label, const QList<Minut
            QString::number(outages.size()) + u'\n';
     for (const Outage& o : outages) {
         out += u"    "_s + whenText(o.start) + u" · "_s + duration(o.duration()) + (o.open ? u" (trwa)"_s : QString()) +
-               u" · "_s + QString::number(o.lost) + u" utraconych · "_s + o.network + u'\n';
+               u" · "_s + QString::number(o.lost) + u" utraconych · "_s + printable(o.network) + u'\n';
     }
     // By the local hour's start.
     QMap<QDateTime, Hour> byHour;
@@ -114,7 +116,8 @@ QString historyCsv(const QList<MinuteRow>& rows) {
     for (const MinuteRow& r : rows) {
         const bool answered = r.answered() > 0;
         const QDateTime minute = localTime(r.minute);
-        out += csvField(r.host) + u',' + minute.toOffsetFromUtc(minute.offsetFromUtc()).toString(Qt::ISODate) + u',' +
+        out += csvField(printable(r.host)) + u',' +
+               minute.toOffsetFromUtc(minute.offsetFromUtc()).toString(Qt::ISODate) + u',' +
                QString::number(r.samples) + u',' + QString::number(r.lost) + u',' +
                (answered ? number(r.min, 2) : QString()) + u',' + (answered ? number(r.avg, 2) : QString()) + u',' +
                (answered ? number(r.max, 2) : QString()) + u'\n';

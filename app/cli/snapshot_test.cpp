@@ -1,5 +1,6 @@
 #include "cli/snapshot_test.h"
 
+#include "common/printable.h"
 #include "common/snapshot.h"
 #include "core/clock.h"
 
@@ -9,7 +10,8 @@ using namespace Qt::StringLiterals;
 
 void snapshotTest(QTextStream& out) {
     const auto url = Snapshot::url();
-    out << "url: " << (url ? *url : u"BRAK (brak uprawnienia App Group)"_s) << Qt::endl;
+    // The path comes from the environment and the name from a file anyone may have replaced.
+    out << "url: " << (url ? printable(*url) : u"BRAK (brak uprawnienia App Group)"_s) << Qt::endl;
 
     Snapshot test;
     test.time = Clock::system().now();
@@ -18,5 +20,5 @@ void snapshotTest(QTextStream& out) {
     test.write();
 
     const auto read = url ? Snapshot::read() : std::nullopt;
-    out << "read: " << (read && !read->hosts.isEmpty() ? read->hosts.first().name : u"BRAK"_s) << Qt::endl;
+    out << "read: " << (read && !read->hosts.isEmpty() ? printable(read->hosts.first().name) : u"BRAK"_s) << Qt::endl;
 }

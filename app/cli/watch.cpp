@@ -1,5 +1,6 @@
 #include "cli/watch.h"
 
+#include "common/printable.h"
 #include "core/formatters.h"
 #include "core/globals.h"
 #include "core/monitor.h"
@@ -12,7 +13,8 @@ QString watchLine(const Monitor& m, const QDateTime& at) {
     QStringList parts{at.toString(u"HH:mm:ss"_s) + u" ↓ "_s + rate(m.down()) + u" ↑ "_s + rate(m.up()), m.network()};
     for (const QString& host : m.hosts())
         parts.append(m.name(host) + u' ' + ms(m.stats(host, tick * 1.5).last));
-    return parts.join(u" · "_s);
+    // The network's name and the hosts' labels are anyone's text; the line stays one line of plain text.
+    return printable(parts.join(u" · "_s));
 }
 
 Watch::Watch(const Monitor& m, QTextStream& out, QObject* parent)

@@ -1,7 +1,10 @@
 #include "cli/options.h"
+#include "cli/watch.h"
 #include "common/container.h"
 #include "core/history_store.h"
+#include "core/monitor.h"
 #include "core/preferences.h"
+#include "support/fake_network.h"
 #include "support/temp_home.h"
 
 #include <QRegularExpression>
@@ -102,6 +105,7 @@ private slots:
             << app << QStringList{u"--history"_s, u"--hours"_s, u"169"_s} << u"--hours 169"_s;
         QTest::newRow("hours not a number") << app << QStringList{u"--history"_s, u"--hours=6h"_s} << u"--hours 6h"_s;
         QTest::newRow("Qt's own") << app << QStringList{u"-platform"_s, u"xcb"_s} << u"-platform"_s;
+        QTest::newRow("terminal escape") << app << QStringList{u"--\x1b]0;x\a"_s} << u"--\\x1b]0;x\\x07"_s;
         QTest::newRow("widget: bad size") << widget << QStringList{u"--size"_s, u"large"_s} << u"large"_s;
         QTest::newRow("widget: no file") << widget << QStringList{u"--render"_s, u"small"_s} << u"--render"_s;
         QTest::newRow("widget: placeholder alone") << widget << QStringList{u"--placeholder"_s} << u"--placeholder"_s;
@@ -123,7 +127,7 @@ private slots:
         QCOMPARE(r.out, QString());
         const QString name = QFileInfo(program).fileName();
         QVERIFY2(r.err.startsWith(name + u": "_s) && r.err.section(u'\n', 0, 0).contains(named), qPrintable(r.err));
-        QVERIFY(r.err.contains(u"Użycie: "_s + name));
+        QVERIFY(r.err.contains(u"Użycie: "_s + name) && !r.err.contains(u'\x1b'));
         QCOMPARE(filesIn(fresh.path()), QStringList{fresh.config() + u"/Tarnwick/Tarnwick.conf"_s});
         // Nothing it started (a ping, say) outlived it.
         QProcess children;
@@ -140,8 +144,9 @@ private slots:
         QList<MinuteRow> rows{{u"1.1.1.1"_s, minute(180), 30, 0, 5, 6, 7}, {u"a,b"_s, minute(15), 30, 30, 0, 0, 0}};
         for (int i = 10; i > 0; --i)
             rows.append({u"1.1.1.1"_s, minute(i), 30, 2, 8, 12.5, 40.25});
-        const Outage outage{u"1.1.1.1"_s, u"DNS"_s, minute(8),     minute(8) + std::chrono::seconds(134),
-                            false,        67,       u"Wi-Fi Dom"_s};
+        const Outage outage{
+            u"1.1.1.1"_s,           u"DNS"_s, minute(8), minute(8) + std::chrono::seconds(134), false, 67,
+            u"Wi-Fi\x1b]0;x\aDom"_s};
         QVERIFY(HistoryStore(fresh.data() + u"/Tarnwick/history.sqlite"_s, HistoryStore::Mode::Write)
                     .write(rows, {outage}, minuteOf(now - std::chrono::hours(200))));
 
@@ -149,7 +154,7 @@ private slots:
         QCOMPARE(text.code, 0);
         for (const QString& part :
              {u"\nDNS (1.1.1.1)\n"_s, u"dostępność 77.67 % · mierzono 10 min 0 s · przerwy: 1\n"_s,
-              u" · 2 min 14 s · 67 utraconych · Wi-Fi Dom\n"_s, u"\na,b\n"_s, u"straty 100.0 %"_s})
+              u" · 2 min 14 s · 67 utraconych · Wi-Fi\\x1b]0;x\\x07Dom\n"_s, u"\na,b\n"_s, u"straty 100.0 %"_s})
             QVERIFY2(text.out.contains(part), qPrintable(text.out));
 
         const Result csv = tarnwick({u"--history"_s, u"--csv"_s, u"--hours"_s, u"2"_s});
@@ -255,6 +260,24 @@ private slots:
         // Ending saves the hotspot totals; the hosts given for the run are not stored.
         QVERIFY(QFile::exists(home.data() + u"/Tarnwick/hotspot-usage.json"_s));
         QVERIFY(!QFile::exists(home.config() + u"/Tarnwick/Tarnwick.conf"_s));
+    }
+
+    // The network's name and the labels are anyone's text: the readout shows their control characters.
+    void watchLineShowsControls() {
+        auto state = std::make_shared<NetworkState>();
+        state->interfaces.ipv4 = {{u"wlan0"_s, u"192.168.1.2"_s}};
+        state->link = {u"wlan0"_s, true, u"Dom\x1b]0;x\a\nfake"_s};
+        Monitor::Deps d;
+        d.network = std::make_unique<FakeNetwork>(state);
+        d.ping = [](const QString&, QObject*, std::function<void(std::optional<double>)> done) { done(1.0); };
+        d.tailnet = [](QObject*, std::function<void(std::optional<Tailnet>)> done) { done(std::nullopt); };
+        d.prefs = Preferences(home.path() + u"/labels.conf"_s);
+        d.prefs.setHostLabels({{u"127.0.0.1"_s, u"ja\r\x1b[2J"_s}});
+        d.hosts = QStringList{u"127.0.0.1"_s};
+        Monitor m(std::move(d));
+        m.refresh();
+        const QString line = watchLine(m, QDateTime::currentDateTime());
+        QVERIFY2(line.contains(u"Dom\\x1b]0;x\\x07\\x0afake · ja\\x0d\\x1b[2J 1 ms"_s), qPrintable(line));
     }
 
     void watchEndsCleanlyWhenItsReaderGoes() {

@@ -381,6 +381,20 @@ private slots:
                        u"  Publiczny IP            Sprawdź\n"
                        u"\n"_s);
     }
+
+    // Names from the network and from processes only show: nothing drives the terminal or forges a line.
+    void terminalTextShowsControls() {
+        DetailFacts f;
+        f.procs = {{u"evil\x1b]0;x\a"_s, 10, 0}};
+        f.wifi = {{u"SSID"_s, u"Dom\nfałszywa linia"_s}};
+        f.publicIP = u"203.0.113.7\n"_s;
+        const QString text = detailsText(f);
+        QVERIFY(std::none_of(text.cbegin(), text.cend(),
+                             [](QChar c) { return c != u'\n' && c.category() == QChar::Other_Control; }));
+        for (const QString& shown :
+             {u"evil\\x1b]0;x\\x07"_s, u"  SSID  Dom\\x0afałszywa linia\n"_s, u"203.0.113.7\\x0a\n"_s})
+            QVERIFY2(text.contains(shown), qPrintable(text));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDetailParsing)
