@@ -1,5 +1,6 @@
 #include "common/settings_file.h"
 
+#include "common/settings_variants.h"
 #include "common/untrusted_file.h"
 
 #include <QFileInfo>
@@ -15,7 +16,9 @@ constexpr qint64 maxSettingsSize = 4 * 1024 * 1024;
 } // namespace
 
 std::unique_ptr<QSettings> openSettings(const QString& path) {
-    const UntrustedFile f = readUntrusted(path, maxSettingsSize);
+    UntrustedFile f = readUntrusted(path, maxSettingsSize);
+    if (f.status == UntrustedFile::Status::Read && !variantsAreTextMaps(f.bytes))
+        f = {UntrustedFile::Status::Failed, {}, u"wartość @Variant, której Tarnwick nie zapisuje"_s};
     if (f.status == UntrustedFile::Status::Read || f.status == UntrustedFile::Status::Missing)
         return std::make_unique<QSettings>(path, QSettings::IniFormat);
     reportLeftAlone(path, f);
