@@ -41,8 +41,7 @@ int render(const Options& o, int argc, char** argv) {
         provider.getSnapshot(now(), [&](const Entry& e) { view.e = e; });
     const QPalette palette = o.dark ? darkPalette() : QGuiApplication::palette();
     if (!view.render(palette, now(), o.scale).save(o.file, "PNG")) {
-        std::fprintf(stderr, "tarnwick-widget: nie można zapisać %s
-", qPrintable(printable(o.file)));
+        std::fprintf(stderr, "tarnwick-widget: nie można zapisać %s\n", qPrintable(printable(o.file)));
         return 1;
     }
     return 0;

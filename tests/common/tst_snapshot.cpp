@@ -142,8 +142,9 @@ private slots:
     }
 
     void staleTemporariesAreRemoved() {
-        sample().write();
         const QString dir = QFileInfo(*Snapshot::url()).path();
+        QDir(dir).removeRecursively();
+        sample().write();
         for (const char* name : {".snapshot.json.q7Rk2B", ".snapshot.json.fresh1", ".snapshot.json.Ab12",
                                  "x.snapshot.json.q7Rk2C", ".snapshot.json.q7Rk2Bx"}) {
             QFile f(dir + u'/' + QLatin1StringView(name));

@@ -42,8 +42,9 @@ const std::map<std::string_view, std::function<void(Input)>> targets{
          const ProcessSample s = parseSample(QString::fromUtf8(bytes(d)));
          processFlows(s, s, Seconds{2.0});
      }},
-    {"resolv_conf", [](Input d) { resolv::firstNameserver(bytes(d)); }},
-    {"proc_net_route", [](Input d) { routes::defaultRoute(routes::parse(bytes(d))); }},
+    {"resolv_conf", [](Input d) { resolv::nameservers(bytes(d)); }},
+    {"proc_net_route",
+     [](Input d) { routes::defaultRoute(routes::parse(bytes(d))), routes::defaultRoute6(routes::parse6(bytes(d))); }},
     {"rtnetlink",
      [](Input d) { eachPayload(d, [](Input p) { rtnetlink::parseLink(p), rtnetlink::parseAddress(p); }); }},
     {"sock_diag", [](Input d) { eachPayload(d, [](Input p) { procnet::parseSocket(p); }); }},
@@ -60,7 +61,7 @@ const std::map<std::string_view, std::function<void(Input)>> targets{
     {"rsn",
      [](Input d) {
          const Input body = d.size() >= 2 ? d.subspan(2) : Input{};
-         wifi::rsnSecurity(body), wifi::bssSecurity(body, d.size() >= 2 ? quint16(d[1]) << 8 | quint16(d[0]) : 0);
+         wifi::rsnSecurity(body), wifi::accessPointOf(body, d.size() >= 2 ? quint16(d[1]) << 8 | quint16(d[0]) : 0);
      }},
     // The settings file as a user may have edited it, through every accessor.
     {"settings",
