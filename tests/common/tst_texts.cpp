@@ -48,7 +48,7 @@ private slots:
         const Timestamp now = fromReferenceSeconds(8e8);
         QCOMPARE(relativeAge(now - std::chrono::seconds(seconds), now), text);
         // Further apart than the clock's nanoseconds reach in a difference.
-        QCOMPARE(relativeAge(now - std::chrono::hours(24 * 365 * 300), now), u"109500 dni"_s);
+        QCOMPARE(relativeAge(Timestamp::min(), Timestamp::max()), u"213503 dni"_s);
     }
 
     void printableShowsWhatWouldAct_data() {
