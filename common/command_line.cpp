@@ -47,7 +47,7 @@ CommandLine readCommandLine(const QStringList& args, const QList<Switch>& known)
         }
         const qsizetype wanted = s->values.isEmpty() ? 0 : s->values.count(u' ') + 1;
         if (values.size() > wanted) {
-            c.error = u"opcja bez wartości: "_s + args[i];
+            c.error = u"opcja nie przyjmuje wartości: "_s + args[i];
             return c;
         }
         // A value never starts with a dash: "--hosts --watch" lacks the hosts.

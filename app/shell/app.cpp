@@ -185,6 +185,10 @@ void App::launch() {
         prefs_.setLoginAsked(true);
     }
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_->usage().save(); });
+    // The autostart entry starts us at login; a restored session would start a second copy, with a
+    // "-session" switch the command line refuses.
+    connect(qApp, &QGuiApplication::saveStateRequest, this,
+            [](QSessionManager& session) { session.setRestartHint(QSessionManager::RestartNever); });
     trayChanged(item_->shown());
     title();
 }
