@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QScreen>
+#include <QSessionManager>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
