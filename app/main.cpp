@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const Options o = parseOptions(arguments);
+    for (const QString& host : o.refusedHosts)
+        QTextStream(stderr) << "tarnwick: pominięty host \"" << printable(host)
+                            << "\": nie może zaczynać się od \"-\" ani zawierać spacji ani znaków sterujących"
+                            << Qt::endl;
     if (!o.error.isEmpty())
         return refuse(help(), o.error);
     // Every argument was ours: Qt gets the program name only.

@@ -2,6 +2,9 @@
 
 #include "common/container.h"
 #include "core/history.h"
+#include "core/ping.h"
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -61,6 +64,13 @@ Options parseOptions(const QStringList& arguments) {
     }
     if (c.has(u"--hosts"_s)) {
         o.hosts = hostList(c.value(u"--hosts"_s));
+        if (o.hosts) {
+            const auto unsafe = std::stable_partition(o.hosts->begin(), o.hosts->end(), isSafeHost);
+            o.refusedHosts = QStringList(unsafe, o.hosts->end());
+            o.hosts->erase(unsafe, o.hosts->end());
+            if (o.hosts->isEmpty())
+                o.hosts.reset();
+        }
         if (!o.hosts) {
             o.error = u"pusta lista hostów: --hosts "_s + c.value(u"--hosts"_s);
             return o;

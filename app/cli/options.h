@@ -13,6 +13,8 @@ struct Options {
     Mode mode = Mode::Start;
     // Hosts for this run only.
     std::optional<QStringList> hosts;
+    // Hosts of --hosts left out because the ping tool would misread them.
+    QStringList refusedHosts;
     // Where the figures for a monitoring system go, for this run.
     std::optional<QString> metrics;
     // What --history covers and how it prints.

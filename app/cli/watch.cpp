@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 QString watchLine(const Monitor& m, const QDateTime& at) {
     QStringList parts{at.toString(u"HH:mm:ss"_s) + u" ↓ "_s + rate(m.down()) + u" ↑ "_s + rate(m.up()), m.network()};
     for (const QString& host : m.hosts())
-        parts.append(m.name(host) + u' ' + ms(m.stats(host, tick * 1.5).last));
+        parts.append(m.name(host) + u' ' + ms(m.current(host)));
     // The network's name and the hosts' labels are anyone's text; the line stays one line of plain text.
     return printable(parts.join(u" · "_s));
 }

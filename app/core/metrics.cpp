@@ -46,7 +46,7 @@ QString metricsText(const Monitor& m) {
     Text t;
     t.family("tarnwick_ping_rtt_seconds", "gauge", "Round-trip time of the host's latest answer.");
     for (qsizetype i = 0; i < hosts.size(); ++i) {
-        if (const auto ms = m.stats(m.hosts()[i], tick * 1.5).last)
+        if (const auto ms = m.current(m.hosts()[i]))
             t.sample(hosts[i], *ms / 1000);
     }
     t.family("tarnwick_host_up", "gauge", "1 when the host answered in the last minute and is not in an outage.");

@@ -145,7 +145,7 @@ void Monitor::writeSnapshot() const {
     s.down = down_;
     s.up = up_;
     for (const QString& host : hosts_)
-        s.hosts.append({host, name(host), stats(host, tick * 1.5).last});
+        s.hosts.append({host, name(host), current(host)});
     if (tailnet_ && tailnet_->state == u"Running"_s)
         s.exit = tailnet_->exitName;
     s.hotspot = usage_->active();
@@ -205,6 +205,10 @@ void Monitor::setHosts(const QStringList& hosts, const QMap<QString, QString>& l
 QString Monitor::name(const QString& host) const {
     const QString label = labels_.value(host);
     return label.isEmpty() ? host : label;
+}
+
+std::optional<double> Monitor::current(const QString& host) const {
+    return stats(host, pings_->pending(host) ? historySeconds : tick * 1.5).last;
 }
 
 Stats Monitor::stats(const QString& host, Seconds seconds) const {

@@ -86,6 +86,9 @@ public:
     QString name(const QString& host) const;
     // Statistics of the host's samples of the last `seconds`.
     Stats stats(const QString& host, Seconds seconds) const;
+    // The host's current round-trip time: that of the last cycle, absent when it went unanswered. A host waiting
+    // its turn in a long list keeps its last one until then.
+    std::optional<double> current(const QString& host) const;
 
     // Whether the advanced view is on screen; the details are collected only then.
     std::function<bool()> advancedActive = [] { return false; };

@@ -29,8 +29,11 @@ void PingQueue::pump() {
         const QString host = waiting_.takeFirst();
         queued_.remove(host);
         ++running_;
+        ++flying_[host];
         ping_(host, this, [this, host](std::optional<double> ms) {
             --running_;
+            if (--flying_[host] == 0)
+                flying_.remove(host);
             result_(host, ms);
             pump();
         });

@@ -2,6 +2,7 @@
 
 #include "core/ping.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
@@ -22,6 +23,8 @@ public:
     // Queues every host of `hosts` not already waiting, forgets waiting hosts that are no longer listed, and
     // starts what the limit allows.
     void request(const QStringList& hosts);
+    // Whether `host` waits for its turn or has a ping on its way.
+    bool pending(const QString& host) const { return queued_.contains(host) || flying_.contains(host); }
 
 private:
     void pump();
@@ -30,5 +33,6 @@ private:
     std::function<void(const QString&, std::optional<double>)> result_;
     QStringList waiting_;
     QSet<QString> queued_;
+    QHash<QString, int> flying_;
     int running_ = 0;
 };

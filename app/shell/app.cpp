@@ -251,7 +251,7 @@ void App::watchScreens() {
 
 void App::title() {
     const QString host = m_->hosts().value(0);
-    const std::optional<double> ms = m_->stats(host, tick * 1.5).last;
+    const std::optional<double> ms = m_->current(host);
     item_->update(m_->down(), m_->up(), m_->name(host), ms, barMarks(m_->tailnet(), m_->usage().active()));
 }
 

@@ -150,7 +150,7 @@ void MiniView::sync() {
     // Host lines follow the header.
     resizeRows(hosts_, column_, 1, hosts.size(), [] { return new HostLine; });
     for (qsizetype i = 0; i < hosts.size(); ++i)
-        hosts_[i]->set(m_.name(hosts[i]), m_.history().value(hosts[i]), m_.stats(hosts[i], tick * 1.5).last);
+        hosts_[i]->set(m_.name(hosts[i]), m_.history().value(hosts[i]), m_.current(hosts[i]));
 
     const HotspotUsage& usage = m_.usage();
     connection_->setSymbol(usage.active() ? u"personalhotspot"_s : u"wifi"_s);

@@ -85,6 +85,10 @@ private slots:
                  std::optional(QStringList{u"127.0.0.1"_s, u"localhost"_s}));
         QCOMPARE(parseOptions({u"--hosts=::1"_s}).hosts, std::optional(QStringList{u"::1"_s}));
         QVERIFY(!parseOptions({u"--watch"_s}).hosts);
+        const Options mixed = parseOptions({u"--hosts=a b,127.0.0.1,-x"_s});
+        QCOMPARE(mixed.hosts, std::optional(QStringList{u"127.0.0.1"_s}));
+        QCOMPARE(mixed.refusedHosts, (QStringList{u"a b"_s, u"-x"_s}));
+        QVERIFY(!parseOptions({u"--hosts=-x"_s}).error.isEmpty());
     }
 
     // Both programs refuse what they do not understand before anything starts.

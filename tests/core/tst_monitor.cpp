@@ -269,6 +269,9 @@ private slots:
         QCOMPARE(pending.hosts(), many.mid(PingQueue::limit) + many.first(PingQueue::limit - 8));
         QCOMPARE(m->stats(u"h0"_s, tick).last, std::optional(5.0));
         QVERIFY(m->history().value(many.last()).isEmpty());
+        // A host waiting for its next turn keeps its last answer, however long the wait.
+        step(*m, tick * 3);
+        QCOMPARE(m->current(u"h0"_s), std::optional(5.0));
         // Hosts no longer listed leave the queue.
         m->setHosts({u"h0"_s}, {});
         pending.answer(6.0);

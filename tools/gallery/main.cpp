@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
+#include <QIcon>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -114,10 +115,14 @@ int main(int argc, char** argv) {
     // The scenarios write the widget snapshot; it goes to a throw-away home.
     TempHome home;
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tarnwick-gallery OUTDIR\n");
+    // Without a theme the bundled drawings show; with one, the symbols the theme has.
+    const bool themed = argc == 4 && qstrcmp(argv[2], "--icon-theme") == 0;
+    if (argc != 2 && !themed) {
+        std::fprintf(stderr, "usage: tarnwick-gallery OUTDIR [--icon-theme NAME]\n");
         return 2;
     }
+    if (themed)
+        QIcon::setThemeName(QString::fromLocal8Bit(argv[3]));
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
 

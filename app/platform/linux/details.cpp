@@ -22,8 +22,8 @@ namespace platform {
 
 namespace {
 
-// Sockets and files are opened on each use, by the thread that uses them, so the object is never shared
-// between the main thread and a worker.
+// Each reading runs on a worker, one at a time per kind, so the link's socket and the sampler's state are kept
+// between readings without locks; the slow facts open their own sockets and files on each use.
 class LinuxDetails final : public Details {
 public:
     std::optional<WifiLink> wifi() override { return wifi::readLink(wifi_); }
