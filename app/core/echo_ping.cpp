@@ -3,7 +3,6 @@
 #include <QFuture>
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QPointer>
 #include <QThreadPool>
 #include <QTimer>
 #include <QtConcurrent>
@@ -12,8 +11,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The tool's own bound on a name server that does not answer, so that such a host holds a queue slot no
-// longer than it did with the tool.
+// With the one-second reply wait this ends within the tool's three seconds, so a host whose name server does not
+// answer holds a queue slot no longer than it did with the tool.
 constexpr auto lookupTimeout = 2s;
 
 using Done = std::function<void(std::optional<double>)>;
