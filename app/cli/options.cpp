@@ -28,7 +28,9 @@ std::optional<QStringList> hostList(const QString& value) {
 const Help& help() {
     static const Help h{
         u"tarnwick"_s,
-        u"Monitor sieci w zasobniku systemowym: co 2 s pinguje hosty i mierzy prędkość łącza."_s,
+        u"Monitor sieci w zasobniku systemowym: co 2 s pinguje hosty i mierzy prędkość łącza.\n"
+        u"Pinguje z gniazda ICMP, gdy net.ipv4.ping_group_range obejmuje grupę użytkownika, inaczej przez /bin/ping;\n"
+        u"--watch podaje sposób w pierwszej linii."_s,
         {
             {u"--watch"_s, {}, u"odczyt w terminalu, jedna linia na odświeżenie; Ctrl-C kończy"_s},
             {u"--details"_s, {}, u"szczegóły sieci (widok Zaawansowane) w terminalu, potem koniec"_s},

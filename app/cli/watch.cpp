@@ -22,6 +22,8 @@ Watch::Watch(const Monitor& m, QTextStream& out, QObject* parent)
     , m_(m)
     , out_(out) {
     connect(&m, &Monitor::refreshed, this, &Watch::print);
+    if (!m.pingMethod().isEmpty())
+        out_ << u"ping: "_s << m.pingMethod() << Qt::endl;
 }
 
 void Watch::print() {

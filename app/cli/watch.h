@@ -9,7 +9,8 @@ class QTextStream;
 // One line of the console readout: time, rates, network and each host's current ping.
 QString watchLine(const Monitor& m, const QDateTime& at);
 
-// Prints a readout line after every refresh but the first, which has no rates or pings to show yet.
+// Names how the hosts are pinged, then prints a readout line after every refresh but the first, which has no
+// rates or pings to show yet.
 class Watch final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Watch)

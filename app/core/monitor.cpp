@@ -43,11 +43,6 @@ Monitor::Monitor(Deps d, QObject* parent)
     : QObject(parent)
     , clock_(*d.clock)
     , net_(d.network ? std::move(d.network) : platform::systemNetwork())
-    , pings_(new PingQueue(
-          d.ping ? std::move(d.ping) : Pinger([](const QString& host, QObject* context, auto done) {
-              ping(host, context, std::move(done));
-          }),
-          [this](const QString& host, std::optional<double> ms) { record(host, ms); }, this))
     , probe_(d.tailnet ? std::move(d.tailnet)
                        : TailnetProbe([](QObject* context, auto done) { tailnetStatus(context, std::move(done)); }))
     , prefs_(d.prefs)
@@ -59,6 +54,10 @@ Monitor::Monitor(Deps d, QObject* parent)
     , usage_(new HotspotUsage(usageDeps(d), this))
     , long_(new History(historyDeps(d), this))
     , metrics_(d.metrics ? *d.metrics : prefs_.metricsFile()) {
+    PingMethod method = d.ping ? PingMethod{{}, std::move(d.ping)} : systemPing();
+    pingMethod_ = method.name;
+    pings_ = new PingQueue(
+        std::move(method.pinger), [this](const QString& host, std::optional<double> ms) { record(host, ms); }, this);
     new OutageAlerts(*long_, prefs_, std::move(d.notify), this);
     Snapshot::removeStaleTemporaries();
 }

@@ -56,6 +56,8 @@ public:
     explicit Monitor(Deps deps, QObject* parent = nullptr);
 
     const QStringList& hosts() const { return hosts_; }
+    // How the hosts are pinged, for the readout; empty when the caller gave the pinger.
+    const QString& pingMethod() const { return pingMethod_; }
     const QMap<QString, QString>& labels() const { return labels_; }
     // Samples of the last five minutes per host, oldest first; removed hosts keep theirs.
     const QHash<QString, Samples>& history() const { return history_; }
@@ -121,7 +123,8 @@ private:
 
     const Clock& clock_;
     std::unique_ptr<platform::Network> net_;
-    PingQueue* pings_;
+    QString pingMethod_;
+    PingQueue* pings_ = nullptr;
     TailnetProbe probe_;
     Preferences prefs_;
 

@@ -1,11 +1,13 @@
 #include "core/ping.h"
 
+#include "core/echo_ping.h"
 #include "core/run.h"
 
 #include <QObject>
 #include <QRegularExpression>
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 namespace {
 // The tool gives up after one second; this only covers one that hangs, for example in name resolution.
@@ -44,4 +46,11 @@ void ping(const QString& host, QObject* context, std::function<void(std::optiona
     run(
         tool.path, tool.arguments + QStringList{host}, pingTimeout, context,
         [done = std::move(done)](const QString& out) { done(pingTime(out)); }, tool.environment);
+}
+
+PingMethod systemPing() {
+    if (auto echo = platform::echoSockets())
+        return {u"gniazdo ICMP"_s, echoPinger(std::move(echo))};
+    return {platform::pingTool().path,
+            [](const QString& host, QObject* context, auto done) { ping(host, context, std::move(done)); }};
 }

@@ -12,6 +12,15 @@ class QObject;
 using Pinger =
     std::function<void(const QString& host, QObject* context, std::function<void(std::optional<double>)> done)>;
 
+// How this process pings.
+struct PingMethod {
+    QString name; // for the readout
+    Pinger pinger;
+};
+
+// Chosen when called: the process's own echo sockets where the system allows them, else the tool.
+PingMethod systemPing();
+
 // Sends one echo request to `host` and hands the round-trip time in milliseconds to `done`, or absent when
 // nothing answered. A host the tool would misread (an option, white space, control characters) is never
 // handed to it and counts as unanswered.

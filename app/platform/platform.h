@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class QHostAddress;
 class QObject;
 
 // What the rest of the program asks of the operating system. Each OS has its own folder beside this
@@ -65,6 +66,20 @@ struct Tool {
 
 // One echo request with a one-second reply wait; the host is appended to the arguments.
 Tool pingTool();
+
+// Echo requests sent by this process itself over the kernel's ping sockets, so that no child process is
+// started. Each request waits one second for its reply.
+class Echo {
+public:
+    virtual ~Echo() = default;
+    // Hands the round-trip time in milliseconds to `done`, or absent when no reply came in time, always
+    // later from the event loop and never after `context` is gone.
+    virtual void send(const QHostAddress& to, QObject* context, std::function<void(std::optional<double>)> done) = 0;
+};
+
+// Null when this process may not open ping sockets: the kernel has none, or `net.ipv4.ping_group_range`
+// leaves out every group of the process (root included).
+std::shared_ptr<Echo> echoSockets();
 
 // The Tailscale command-line program; it prints its status as JSON.
 QString tailscalePath();

@@ -106,6 +106,10 @@ void VethPair::enterA() {
     enter(a_);
 }
 
+void VethPair::enterB() {
+    enter(b_);
+}
+
 void VethPair::leave() {
     if (home_ >= 0)
         ::setns(home_, CLONE_NEWNET);
@@ -128,5 +132,11 @@ void VethPair::exchange(int count, int size) {
 QString VethPair::inA(const QString& command) const {
     QString out;
     sh(QStringLiteral("ip netns exec %1 %2").arg(a_, command), &out);
+    return out;
+}
+
+QString VethPair::inB(const QString& command) const {
+    QString out;
+    sh(QStringLiteral("ip netns exec %1 %2").arg(b_, command), &out);
     return out;
 }

@@ -15,8 +15,9 @@ public:
     VethPair(const VethPair&) = delete;
     VethPair& operator=(const VethPair&) = delete;
 
-    // Moves the calling thread into A, or back to where it was.
+    // Moves the calling thread into A or B, or back to where it was.
     void enterA();
+    void enterB();
     void leave();
 
     // Sends `count` UDP datagrams of `size` payload bytes from A to B, and as many back from B to A.
@@ -24,6 +25,8 @@ public:
 
     // A shell command run inside A, for reading what the kernel counted.
     QString inA(const QString& command) const;
+    // The same inside B, for setting what the peer does.
+    QString inB(const QString& command) const;
 
 private:
     VethPair() = default;
