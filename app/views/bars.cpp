@@ -48,7 +48,7 @@ Bars::Columns Bars::columns(const QList<MinuteRow>& rows, Timestamp now) {
         if (row.minute < first)
             continue;
         const auto i = qsizetype((row.minute - first) / minute);
-        if (i >= out.size() || row.samples == 0)
+        if (i >= out.size())
             continue;
         Column& c = out[i];
         c.lost = row.lost > 0;
