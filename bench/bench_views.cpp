@@ -4,6 +4,7 @@
 #include "views/mini_view.h"
 #include "views/panel.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
@@ -49,6 +50,11 @@ int main(int argc, char** argv) {
     auto history = historyScenario();
     Panel hostPanel(history->m(), history->prefs(), history->ps(), 340, noActions);
     measure("panel host, 150 pings", hostPanel, 4);
+
+    auto day = dayScenario();
+    Panel dayPanel(day->m(), day->prefs(), day->ps(), 340, noActions);
+    dayPanel.findChild<QAbstractButton*>(u"range-24h"_s)->click();
+    measure("panel host, 24 h", dayPanel, 4);
 
     MiniView mini(
         overview->m(), [] {}, [] {});

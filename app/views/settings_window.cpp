@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "views/command_keys.h"
 #include "views/style.h"
+#include "views/toggle.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -49,7 +50,8 @@ SettingsWindow::SettingsWindow(Monitor& m, Preferences prefs, const std::functio
     , minus_(nullptr)
     , error_(new QLabel)
     , limit_(new QLineEdit)
-    , login_(new QCheckBox(u"Uruchamiaj przy logowaniu"_s)) {
+    , login_(new QCheckBox(u"Uruchamiaj przy logowaniu"_s))
+    , outageAlerts_(new Toggle) {
     setWindowTitle(u"Tarnwick - ustawienia"_s);
     setFixedWidth(480);
     auto* v = new QVBoxLayout(this);
@@ -95,6 +97,16 @@ SettingsWindow::SettingsWindow(Monitor& m, Preferences prefs, const std::functio
     error_->setPalette(ep);
     error_->hide();
     v->addWidget(error_);
+
+    auto* alertsRow = new QHBoxLayout;
+    auto* alertsLabel = new QLabel(u"Powiadomienia o przerwach"_s);
+    alertsLabel->setBuddy(outageAlerts_);
+    alertsRow->addWidget(alertsLabel);
+    alertsRow->addStretch();
+    outageAlerts_->setObjectName(u"outageAlerts"_s);
+    outageAlerts_->setAccessibleName(alertsLabel->text());
+    alertsRow->addWidget(outageAlerts_);
+    v->addLayout(alertsRow);
 
     auto* limitRow = new QHBoxLayout;
     limitRow->addWidget(new QLabel(u"Limit danych na hotspocie (GB/mies.)"_s));
@@ -164,6 +176,7 @@ void SettingsWindow::save() {
         return;
     }
     m_.setHosts(saved.hosts, saved.labels);
+    prefs_.setOutageAlerts(outageAlerts_->isChecked());
     hide();
 }
 
@@ -186,6 +199,7 @@ void SettingsWindow::load() {
         addRow({QUuid::createUuid(), host, m_.labels().value(host)});
     minus_->setEnabled(!m_.hosts().isEmpty());
     setError(std::nullopt);
+    outageAlerts_->setChecked(prefs_.outageAlerts());
     showLimit();
     // Typing starts in the first host.
     if (auto* first = list_->findChild<QLineEdit*>(u"host"_s))

@@ -12,8 +12,10 @@ class QLabel;
 class QLineEdit;
 class QAbstractButton;
 class QVBoxLayout;
+class Toggle;
 
-// Edits the hosts the monitor pings with their labels, the monthly hotspot limit and starting at login.
+// Edits the hosts the monitor pings with their labels, outage notifications, the monthly hotspot limit and
+// starting at login.
 // Closing only hides it; each showing starts again from the monitor's hosts.
 class SettingsWindow final : public QDialog {
     Q_OBJECT
@@ -57,6 +59,7 @@ private:
     QLabel* error_;
     QLineEdit* limit_;
     QCheckBox* login_;
+    Toggle* outageAlerts_;
     // The row being dragged by its handle.
     QWidget* dragged_ = nullptr;
 };

@@ -255,6 +255,20 @@ private slots:
         QCOMPARE(f.prefs.hotspotLimitGB(), 0.0);
     }
 
+    // The outage notifications switch starts off; Anuluj drops a change of it, Zapisz stores it.
+    void outageAlertsSavedNotCancelled() {
+        Fixture f = make({u"a"_s});
+        auto* alerts = f.find<QAbstractButton>(u"outageAlerts"_s);
+        for (const QString& button : {u"cancel"_s, u"save"_s}) {
+            QVERIFY(!alerts->isChecked());
+            QTest::mouseClick(alerts, Qt::LeftButton);
+            QTest::mouseClick(f.find<QAbstractButton>(button), Qt::LeftButton);
+            QCOMPARE(f.prefs.outageAlerts(), button == u"save"_s);
+            open(f);
+            QCOMPARE(alerts->isChecked(), button == u"save"_s);
+        }
+    }
+
     // Refresh and quit keys work in both windows as in the panels.
     void commandKeys() {
         Fixture f = make({u"a"_s});

@@ -32,6 +32,8 @@ bool near(QColor a, QColor b) {
     return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 && std::abs(a.blue() - b.blue()) < 8;
 }
 
+const Timestamp dayNow = Timestamp{std::chrono::hours(500'000)} + std::chrono::seconds(30);
+
 QPalette palette() {
     QPalette p;
     p.setColor(QPalette::Highlight, QColor(0x00, 0x7a, 0xff));
@@ -49,6 +51,8 @@ private slots:
     void qualityBar();
     void barsLayout_data();
     void barsLayout();
+    void dayBars_data();
+    void dayBars();
     void barsCaption_data();
     void barsCaption();
     void sparklinePath_data();
@@ -115,12 +119,48 @@ void TestCharts::barsLayout() {
     QFETCH(QList<QPoint>, painted);
     QFETCH(QList<QPoint>, clear);
     QFETCH(QColor, color);
-    const QImage image =
-        render({600, 200}, [&](QPainter& p, const QRectF& r) { Bars::paint(p, r, samples(values), palette()); });
+    const QImage image = render({600, 200}, [&](QPainter& p, const QRectF& r) {
+        Bars::paint(p, r, Bars::columns(samples(values)), Bars::slotCount(), palette());
+    });
     for (const QPoint& at : painted)
         QVERIFY2(near(image.pixelColor(at), color), qPrintable(u"(%1, %2)"_s.arg(at.x()).arg(at.y())));
     for (const QPoint& at : clear)
         QVERIFY2(!near(image.pixelColor(at), color), qPrintable(u"(%1, %2)"_s.arg(at.x()).arg(at.y())));
+}
+
+void TestCharts::dayBars_data() {
+    QTest::addColumn<QList<MinuteRow>>("rows");
+    QTest::addColumn<QList<QPoint>>("points");
+    // Per point: a(ccent), r(ed), f(aint: neither white nor a full colour) or w(hite).
+    QTest::addColumn<QString>("kinds");
+    // A row `ago` minutes before the current one; on 5760 px the newest is centred on x = 5758, the next on 5754.
+    const auto row = [](int ago, int lost, double avg, double max) {
+        return MinuteRow{u"h"_s, minuteOf(dayNow) - std::chrono::minutes(ago), 30, lost, avg, avg, max};
+    };
+    QTest::newRow("average bar, faint whisker up to the maximum, a minute without a row blank")
+        << QList{row(1, 0, 10, 40)} << QList<QPoint>{{5758, 190}, {5758, 140}, {5758, 40}, {5754, 190}} << u"affw"_s;
+    QTest::newRow("a minute with a loss is a full red bar")
+        << QList{row(1, 2, 10, 40), row(2, 30, 0, 0)} << QList<QPoint>{{5758, 30}, {5754, 30}} << u"rr"_s;
+    QTest::newRow("minutes older than a day are left out, also from the scale")
+        << QList{row(1440, 0, 20, 20), row(1441, 0, 80, 80)} << QList<QPoint>{{2, 30}} << u"a"_s;
+}
+
+void TestCharts::dayBars() {
+    QFETCH(QList<MinuteRow>, rows);
+    QFETCH(QList<QPoint>, points);
+    QFETCH(QString, kinds);
+    const QImage image = render({5760, 200}, [&](QPainter& p, const QRectF& r) {
+        Bars::paint(p, r, Bars::columns(rows, dayNow), Bars::daySlotCount(), palette());
+    });
+    const QColor accent = colors::accent(palette());
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const QColor c = image.pixelColor(points[i]);
+        const bool ok = kinds[i] == u'a'   ? near(c, accent)
+                        : kinds[i] == u'r' ? near(c, colors::red)
+                        : kinds[i] == u'f' ? !near(c, Qt::white) && !near(c, accent)
+                                           : near(c, Qt::white);
+        QVERIFY2(ok, qPrintable(u"(%1, %2)"_s.arg(points[i].x()).arg(points[i].y())));
+    }
 }
 
 void TestCharts::barsCaption_data() {
@@ -137,7 +177,7 @@ void TestCharts::barsCaption_data() {
 void TestCharts::barsCaption() {
     QFETCH(Values, values);
     QFETCH(QString, caption);
-    QCOMPARE(Bars::caption(samples(values)), caption);
+    QCOMPARE(Bars::caption(Bars::columns(samples(values))), caption);
 }
 
 void TestCharts::sparklinePath_data() {

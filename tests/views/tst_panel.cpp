@@ -70,6 +70,8 @@ private slots:
     void commands();
     void pin();
     void hiddenPanelWaits();
+    void outageList_data();
+    void outageList();
     void hotspotCard_data();
     void hotspotCard();
     void exitCard_data();
@@ -108,7 +110,7 @@ void TestPanel::overview() {
 void TestPanel::noHosts() {
     auto s = emptyScenario();
     Host h(*s);
-    const auto tabs = h.panel.findChildren<TabButton*>();
+    const auto tabs = h.find<TabStrip>(u"tabs"_s)->buttons();
     QCOMPARE(tabs.size(), 1);
     QCOMPARE(tabs[0]->text(), u"Przegląd"_s);
     QVERIFY(tabs[0]->selected());
@@ -214,7 +216,7 @@ void TestPanel::staleTabFallsBackToOverview() {
     QVERIFY(h.find<QWidget>(u"overview"_s)->isVisible());
     QVERIFY(!h.find<QWidget>(u"host"_s)->isVisible());
     QCOMPARE(h.text(u"title"_s), u"10.9.9.9"_s);
-    for (const TabButton* tab : h.panel.findChildren<TabButton*>())
+    for (const TabButton* tab : h.find<TabStrip>(u"tabs"_s)->buttons())
         QVERIFY(!tab->selected());
     QCOMPARE(s->prefs().tab(), u"10.9.9.9"_s);
 
@@ -310,6 +312,46 @@ void TestPanel::hiddenPanelWaits() {
     h.panel.show();
     QVERIFY(h.text(u"updated"_s) != before);
     QCOMPARE(h.panel.findChild<QualityRow*>()->time(), u"6 ms"_s);
+}
+
+void TestPanel::outageList_data() {
+    // Lost pings per outage of the tab's host, oldest first, each after a minute of answers; negative: still going on.
+    QTest::addColumn<QList<int>>("outages");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("none") << QList<int>{} << QStringList{u"brak"_s};
+    QTest::newRow("ongoing first") << QList<int>{3, -4} << QStringList{u"12:02 · trwa"_s, u"12:01 · 6 s"_s};
+    QTest::newRow("five newest of six") << QList<int>{8, 3, 3, 3, 3, 67}
+                                        << QStringList{u"12:06 · 2 min 14 s"_s, u"12:05 · 6 s"_s, u"12:04 · 6 s"_s,
+                                                       u"12:03 · 6 s"_s, u"12:02 · 6 s"_s};
+}
+
+void TestPanel::outageList() {
+    QFETCH(QList<int>, outages);
+    QFETCH(QStringList, lines);
+    Scenario s({u"127.0.0.1"_s, u"127.0.0.2"_s});
+    Timestamp t = s.clock().now();
+    const auto ping = [&](const QString& host, int n, std::optional<double> ms) {
+        for (int i = 0; i < n; ++i, t += std::chrono::seconds(2))
+            s.m().longHistory().add(host, host, u"Dom"_s, {t, ms});
+    };
+    for (int lost : outages) {
+        ping(u"127.0.0.1"_s, 30, 10.0);
+        ping(u"127.0.0.1"_s, std::abs(lost), std::nullopt);
+        ping(u"127.0.0.1"_s, int(lost > 0), 10.0);
+    }
+    // Another host's outage is not listed.
+    ping(u"127.0.0.2"_s, 3, std::nullopt);
+    s.prefs().setTab(u"127.0.0.1"_s);
+    Host h(s);
+    QStringList shown;
+    for (const Label* line : h.panel.findChildren<Label*>(u"outage"_s)) {
+        if (line->isVisible())
+            shown.append(line->text());
+    }
+    QCOMPARE(shown, lines);
+    const Label* first = h.find(u"outage"_s);
+    QCOMPARE(first->color(),
+             toneColor(outages.isEmpty() ? Label::Tone::Secondary : Label::Tone::Primary, first->palette()));
 }
 
 void TestPanel::hotspotCard_data() {

@@ -10,6 +10,7 @@
 #include "views/panel.h"
 #include "views/settings_window.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
@@ -68,8 +69,15 @@ std::unique_ptr<QWidget> onGlass(std::unique_ptr<QWidget> view) {
     return glass;
 }
 
-QImage panel(Scenario& s) {
-    return shoot(onGlass(std::make_unique<Panel>(s.m(), s.prefs(), s.ps(), panelWidth, [](const QString&) {})));
+// The panel on `s`; `prepare` runs on it once shown. The lines the showing adds or hides are laid out before the
+// shot, as the event loop would.
+QImage panel(Scenario& s, const std::function<void(QWidget&)>& prepare = {}) {
+    return shoot(onGlass(std::make_unique<Panel>(s.m(), s.prefs(), s.ps(), panelWidth, [](const QString&) {})),
+                 [prepare](QWidget& w) {
+                     if (prepare)
+                         prepare(w);
+                     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                 });
 }
 
 QImage mini(Scenario& s, bool hover) {
@@ -129,6 +137,10 @@ int main(int argc, char** argv) {
     const QList<Page> pages{
         {u"panel-overview"_s, [] { return panel(*overviewScenario()); }},
         {u"panel-host"_s, [] { return panel(*historyScenario()); }},
+        {u"panel-host-day"_s,
+         [] {
+             return panel(*dayScenario(), [](QWidget& w) { w.findChild<QAbstractButton*>(u"range-24h"_s)->click(); });
+         }},
         {u"panel-empty"_s, [] { return panel(*emptyScenario()); }},
         {u"panel-five-hosts"_s, [] { return panel(*crowdedScenario()); }},
         {u"panel-five-hosts-last"_s,

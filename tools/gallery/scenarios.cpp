@@ -165,6 +165,40 @@ std::unique_ptr<Scenario> historyScenario() {
     return s;
 }
 
+std::unique_ptr<Scenario> dayScenario() {
+    auto s = std::make_unique<Scenario>(threeHosts(), threeLabels());
+    s->net().link.primary = u"wlan0"_s;
+    s->net().link.wireless = true;
+    s->net().link.ssid = u"Dom"_s;
+    History& h = s->m().longHistory();
+    const QString router = threeHosts().constFirst();
+    // Samples ten seconds apart, the widest spacing the history still takes for a machine awake.
+    constexpr Seconds every{10.0};
+    constexpr int perMinute = 6;
+    for (int i = 0; i < 24 * 60 * perMinute; ++i) {
+        s->clock().advance(every);
+        const int minute = i / perMinute;
+        // From 12:00: asleep 02:00 to 06:30, outages at 08:00 (14 lost) and 11:00 (5 lost).
+        if (minute >= 840 && minute < 1110)
+            continue;
+        const int fromFirst = i - 1200 * perMinute;
+        const int fromSecond = i - 1380 * perMinute;
+        const bool lost = i % 1237 == 0 || (fromFirst >= 0 && fromFirst < 14) || (fromSecond >= 0 && fromSecond < 5);
+        const double evening = minute >= 420 && minute < 600 ? 14.0 : 0.0;
+        const double spike = i % 419 == 0 ? 55.0 : 0.0;
+        const std::optional<double> ms = lost ? std::nullopt : std::optional(wave(i, 16) + evening + spike);
+        h.add(router, u"Router"_s, u"Dom"_s, {s->clock().now(), ms});
+        if (i % perMinute == perMinute - 1)
+            h.refresh();
+    }
+    for (int i = 0; i < 150; ++i) {
+        s->traffic(u"wlan0"_s, u"192.168.1.20"_s, 2'400'000 + 300'000 * std::sin(i * 0.2), 120'000);
+        s->step({i % 37 == 11 ? std::nullopt : std::optional(wave(i, 18)), wave(i, 24), wave(i, 70)});
+    }
+    s->prefs().setTab(router);
+    return s;
+}
+
 std::unique_ptr<Scenario> emptyScenario() {
     auto s = std::make_unique<Scenario>(QStringList());
     s->net().link.primary = u"eth0"_s;

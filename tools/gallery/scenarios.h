@@ -54,6 +54,9 @@ std::unique_ptr<Scenario> longExitScenario();
 std::unique_ptr<Scenario> steadyScenario();
 // The same hosts after five minutes, the first host's tab chosen: 150 samples with losses.
 std::unique_ptr<Scenario> historyScenario();
+// The history scenario after a day of the first host's minutes: a few lost pings, a night asleep and two
+// outages in the morning.
+std::unique_ptr<Scenario> dayScenario();
 // No hosts, no Tailscale, no hotspot.
 std::unique_ptr<Scenario> emptyScenario();
 

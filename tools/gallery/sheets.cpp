@@ -99,7 +99,7 @@ std::unique_ptr<QWidget> barsSheet() {
                                                    {u"180 próbek: najstarsze poza wykresem"_s, waveSamples(180, 0)}};
     for (const auto& [caption, s] : cases) {
         auto* bars = new Bars;
-        bars->setSamples(s);
+        bars->setColumns(Bars::columns(s), Bars::slotCount());
         sheet.add(caption, bars, 96);
     }
     return sheet.done();
