@@ -177,7 +177,8 @@ void App::launch() {
     connect(wake_, &Wake::woke, this, &App::fixWindows);
     connect(wake_, &Wake::woke, &m_->longHistory(), &History::woke);
     watchScreens();
-    QTimer::singleShot(1000, this, &App::fixWindows);
+    // Once the window manager has settled its panels. A popover the user opened meanwhile stays open.
+    QTimer::singleShot(1000, this, &App::keepPanelsOnScreen);
     // The main panel brings its own refresh and quit keys; the mini panel gets them here.
     addCommandKeys(mini_, commands());
     qApp->installEventFilter(this);
@@ -352,7 +353,12 @@ void App::openWindow(QWidget* window) {
 }
 
 void App::fixWindows() {
+    // Placed for a screen that may be gone.
     popover_->close();
+    keepPanelsOnScreen();
+}
+
+void App::keepPanelsOnScreen() {
     QList<QRect> screens;
     for (const QScreen* s : QGuiApplication::screens())
         screens.append(s->availableGeometry());

@@ -62,8 +62,9 @@ public:
     void act(const QString& id);
     // Draws the newest figures into the tray icon.
     void title();
-    // Pulls the visible panels back onto a screen.
+    // After a change of screens or a wake: closes the popover and pulls the visible panels back onto a screen.
     void fixWindows();
+    void keepPanelsOnScreen();
     // Forgets the panels' positions, the pinned and mini state and the panel height.
     void resetWindows();
     // Whether the advanced view is on screen.

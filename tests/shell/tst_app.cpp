@@ -376,6 +376,13 @@ private slots:
         QVERIFY(!app->pinnedPanel().isVisible());
     }
 
+    void popoverOpenedAtStartStaysOpen() {
+        auto app = make();
+        app->toggle();
+        QTest::qWait(1300);
+        QVERIFY(app->popover().isVisible());
+    }
+
     void iconRedrawnOnlyOnChange() {
         auto app = make();
         StatusNotifierItem& sni = app->item().notifierItem();
