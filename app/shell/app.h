@@ -64,7 +64,6 @@ public:
     void title();
     // After a change of screens or a wake: closes the popover and pulls the visible panels back onto a screen.
     void fixWindows();
-    void keepPanelsOnScreen();
     // Forgets the panels' positions, the pinned and mini state and the panel height.
     void resetWindows();
     // Whether the advanced view is on screen.
@@ -88,6 +87,8 @@ private:
     void openWindow(QWidget* window);
     void terminate();
     void watchScreens();
+    // The panels part of `fixWindows`, for the pass once the window manager has settled after the start.
+    void keepPanelsOnScreen();
 
     Deps deps_;
     Preferences prefs_;
