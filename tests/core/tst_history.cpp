@@ -2,6 +2,7 @@
 #include "core/outage_alerts.h"
 #include "support/fake_clock.h"
 #include "support/hostile_file.h"
+#include "support/rows.h"
 #include "support/session_bus.h"
 
 #include <QTemporaryDir>
@@ -67,32 +68,30 @@ private slots:
         clock.set(start);
     }
 
-    void outageRules_data() {
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("outages");
-        QTest::addColumn<int>("answered"); // outages ended by an answer
-        QTest::newRow("two losses are not one") << u".xx.xx."_s << u""_s << 0;
-        QTest::newRow("three are, from the first") << u".xxx.."_s << u"1-4/3"_s << 1;
-        QTest::newRow("it lasts until the answer") << u"xxxxxx.x"_s << u"0-6/6"_s << 1;
-        QTest::newRow("still going") << u".xxxx"_s << u"1-4/4…"_s << 0;
-        QTest::newRow("a network change forgives") << u".xxNxx.."_s << u""_s << 0;
-        QTest::newRow("losses settle after a change") << u"Nxxxxxxxx."_s << u"4-8/4"_s << 1;
-        QTest::newRow("a change does not end one") << u"xxxNxx."_s << u"0-5/5"_s << 1;
-        QTest::newRow("a wake forgives") << u"xxWxx."_s << u""_s << 0;
-        QTest::newRow("a sleep gap forgives") << u".xxSxx."_s << u""_s << 0;
-        // Nothing answered, so nothing may say the host answers.
-        QTest::newRow("a sleep ends one at its last loss") << u".xxxxS......"_s << u"1-4/4"_s << 0;
-    }
+    // The script, the outages as "first-last/lost", and how many ended with an answer.
     void outageRules() {
-        QFETCH(QString, script);
-        QFETCH(QString, outages);
-        QFETCH(int, answered);
-        History h({&clock, {}});
-        int ended = 0;
-        connect(&h, &History::outageEnded, this, [&] { ++ended; });
-        play(h, script);
-        QCOMPARE(outline(h.outages()), outages);
-        QCOMPARE(ended, answered);
+        const std::tuple<QString, QString, int> rows[] = {
+            {u".xx.xx."_s, u""_s, 0},         // two losses are not one
+            {u".xxx.."_s, u"1-4/3"_s, 1},     // three are, from the first
+            {u"xxxxxx.x"_s, u"0-6/6"_s, 1},   // it lasts until the answer
+            {u".xxxx"_s, u"1-4/4…"_s, 0},     // still going
+            {u".xxNxx.."_s, u""_s, 0},        // a network change forgives
+            {u"Nxxxxxxxx."_s, u"4-8/4"_s, 1}, // losses settle after a change
+            {u"xxxNxx."_s, u"0-5/5"_s, 1},    // a change does not end one
+            {u"xxWxx."_s, u""_s, 0},          // a wake forgives
+            {u".xxSxx."_s, u""_s, 0},         // a sleep gap forgives
+            // A sleep ends one at its last loss; nothing answered, so nothing may say the host answers.
+            {u".xxxxS......"_s, u"1-4/4"_s, 0},
+        };
+        for (const auto& [script, outages, answered] : rows) {
+            clock.set(start);
+            History h({&clock, {}});
+            int ended = 0;
+            connect(&h, &History::outageEnded, this, [&] { ++ended; });
+            play(h, script);
+            ROW_COMPARE(script, outline(h.outages()), outages);
+            ROW_COMPARE(script, ended, answered);
+        }
     }
 
     void minutesAndOutagesOutliveARestart() {

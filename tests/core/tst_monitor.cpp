@@ -7,6 +7,7 @@
 #include "support/fake_clock.h"
 #include "support/fake_network.h"
 #include "support/fake_tool.h"
+#include "support/rows.h"
 #include "support/temp_home.h"
 
 #include <QtTest>
@@ -172,32 +173,24 @@ private slots:
         QCOMPARE(m->down(), 1000.0);
     }
 
-    void networkNames_data() {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("primary");
-        QTest::addColumn<bool>("wireless");
-        QTest::addColumn<QString>("ssid");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("hotspot") << u"172.20.10.7"_s << u"wlan0"_s << true << QString() << u"hotspot iPhone"_s;
-        QTest::newRow("hotspot with SSID")
-            << u"172.20.10.7"_s << u"wlan0"_s << true << u"iPhone Ani"_s << u"hotspot iPhone (iPhone Ani)"_s;
-        QTest::newRow("not a hotspot") << u"172.20.10.20"_s << u"wlan0"_s << true << QString()
-                                       << u"Wi-Fi 172.20.10.20"_s;
-        QTest::newRow("Wi-Fi by name") << u"192.168.1.9"_s << u"wlan0"_s << true << u"Dom"_s << u"Wi-Fi Dom"_s;
-        QTest::newRow("wired") << u"192.168.1.9"_s << u"wlan0"_s << false << QString() << u"Ethernet 192.168.1.9"_s;
-        QTest::newRow("no address") << QString() << u"wlan0"_s << true << QString() << u"brak wlan0"_s;
-        QTest::newRow("no interface") << QString() << QString() << false << QString() << u"brak sieci"_s;
-    }
     void networkNames() {
-        QFETCH(QString, address);
-        QFETCH(QString, primary);
-        QFETCH(bool, wireless);
-        QFETCH(QString, ssid);
-        QFETCH(QString, name);
-        QMap<QString, QString> ipv4{{u"lo"_s, u"127.0.0.1"_s}};
-        if (!address.isEmpty())
-            ipv4.insert(u"wlan0"_s, address);
-        QCOMPARE(networkName(ipv4, {primary, wireless, ssid.isEmpty() ? std::nullopt : std::optional(ssid)}), name);
+        // The wlan0 address, the primary interface, whether it is wireless, its SSID, and the name.
+        const std::tuple<QString, QString, bool, QString, QString> rows[] = {
+            {u"172.20.10.7"_s, u"wlan0"_s, true, {}, u"hotspot iPhone"_s},
+            {u"172.20.10.7"_s, u"wlan0"_s, true, u"iPhone Ani"_s, u"hotspot iPhone (iPhone Ani)"_s},
+            {u"172.20.10.20"_s, u"wlan0"_s, true, {}, u"Wi-Fi 172.20.10.20"_s},
+            {u"192.168.1.9"_s, u"wlan0"_s, true, u"Dom"_s, u"Wi-Fi Dom"_s},
+            {u"192.168.1.9"_s, u"wlan0"_s, false, {}, u"Ethernet 192.168.1.9"_s},
+            {{}, u"wlan0"_s, true, {}, u"brak wlan0"_s},
+            {{}, {}, false, {}, u"brak sieci"_s},
+        };
+        for (const auto& [address, primary, wireless, ssid, name] : rows) {
+            QMap<QString, QString> ipv4{{u"lo"_s, u"127.0.0.1"_s}};
+            if (!address.isEmpty())
+                ipv4.insert(u"wlan0"_s, address);
+            const std::optional<QString> named = ssid.isEmpty() ? std::nullopt : std::optional(ssid);
+            ROW_COMPARE(name, networkName(ipv4, {primary, wireless, named}), name);
+        }
     }
 
     void eventsLogChangesWithThePrecedingAverage() {

@@ -1,6 +1,7 @@
 #include "core/ping.h"
 #include "core/run.h"
 #include "support/fake_tool.h"
+#include "support/rows.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -76,25 +77,19 @@ private slots:
         QCOMPARE(o.calls, 1);
     }
 
-    void missingOrUnusableToolYieldsNothingAtOnce_data() {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("missing") << u"/nonexistent/tool"_s;
-        QTest::newRow("relative") << u"sh"_s;
-        QTest::newRow("directory") << u"/tmp"_s;
-        QTest::newRow("not executable") << u"/etc/hostname"_s;
+    void missingOrUnusableToolYieldsNothingAtOnce() {
         // Executable, but exec fails: the start itself reports it.
         const QString broken = tools.script(u"broken"_s, QString());
         QFile f(broken);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write("#!/nonexistent/interpreter\n");
-        QTest::newRow("missing interpreter") << broken;
-    }
-    void missingOrUnusableToolYieldsNothingAtOnce() {
-        QFETCH(QString, path);
-        const Outcome o = runAndWait(path, {}, 10s);
-        QCOMPARE(o.text, QString());
-        QCOMPARE(o.calls, 1);
-        QVERIFY2(o.ms < 1000, "must not wait for the time-out");
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("#!/nonexistent/interpreter\n");
+        f.close();
+        for (const QString& path : {u"/nonexistent/tool"_s, u"sh"_s, u"/tmp"_s, u"/etc/hostname"_s, broken}) {
+            const Outcome o = runAndWait(path, {}, 10s);
+            ROW_COMPARE(path, o.text, QString());
+            ROW_COMPARE(path, o.calls, 1);
+            QVERIFY2(o.ms < 1000, qPrintable(path + u" must not wait for the time-out"_s));
+        }
     }
 
     void timedOutChildYieldsWhatItPrinted() {
@@ -147,43 +142,30 @@ private slots:
         QVERIFY2(o.ms < 15000, "stopped at the size bound, not at the time-out");
     }
 
-    void pingTimeParsing_data() {
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<std::optional<double>>("ms");
-        QTest::newRow("iputils reply")
-            << u"PING 127.0.0.1 (127.0.0.1) 56(84) bytes of data.\n64 bytes from 127.0.0.1: icmp_seq=1 ttl=64 "
-               "time=0.412 ms\n"_s
-            << std::optional(0.412);
-        QTest::newRow("first figure wins") << u"time=12.5 ms\ntime=99 ms"_s << std::optional(12.5);
-        QTest::newRow("time-out report") << u"1 packets transmitted, 0 received, 100% packet loss, time 0ms\n"_s
-                                         << std::optional<double>();
-        QTest::newRow("resolution error")
-            << u"ping: nope.invalid: Name or service not known"_s << std::optional<double>();
-        QTest::newRow("two points") << u"time=1.2.3 ms"_s << std::optional<double>();
-        QTest::newRow("only points") << u"time=... ms"_s << std::optional<double>();
-        QTest::newRow("empty") << QString() << std::optional<double>();
-        QTest::newRow("binary noise around a figure")
-            << QString(QChar::ReplacementCharacter) + QChar(0) + u"\u0001time=3.5\u00ff ms"_s << std::optional(3.5);
-    }
     void pingTimeParsing() {
-        QFETCH(QString, output);
-        QFETCH(std::optional<double>, ms);
-        QCOMPARE(pingTime(output), ms);
+        const std::pair<QString, std::optional<double>> rows[] = {
+            {u"PING 127.0.0.1 (127.0.0.1) 56(84) bytes of data.\n64 bytes from 127.0.0.1: icmp_seq=1 ttl=64 "
+             "time=0.412 ms\n"_s,
+             0.412},
+            {u"time=12.5 ms\ntime=99 ms"_s, 12.5}, // the first figure wins
+            {u"1 packets transmitted, 0 received, 100% packet loss, time 0ms\n"_s, {}},
+            {u"ping: nope.invalid: Name or service not known"_s, {}},
+            {u"time=1.2.3 ms"_s, {}},
+            {u"time=... ms"_s, {}},
+            {QString(), {}},
+            {QString(QChar::ReplacementCharacter) + QChar(0) + u"\u0001time=3.5\u00ff ms"_s, 3.5},
+        };
+        for (const auto& [output, ms] : rows)
+            ROW_COMPARE(output, pingTime(output), ms);
     }
 
-    void realPingAnswersOnLoopback_data() {
-        QTest::addColumn<QString>("host");
-        QTest::newRow("IPv4") << u"127.0.0.1"_s;
-        QTest::newRow("IPv6") << u"::1"_s;
-        QTest::newRow("name") << u"localhost"_s;
-    }
     void realPingAnswersOnLoopback() {
-        QFETCH(QString, host);
         if (!QFileInfo(platform::pingTool().path).isExecutable())
             QSKIP("the ping tool is not installed");
-        const auto ms = pingAndWait(host);
-        QVERIFY2(ms.has_value(), "loopback answers");
-        QVERIFY(*ms >= 0 && *ms < 100);
+        for (const QString& host : {u"127.0.0.1"_s, u"::1"_s, u"localhost"_s}) {
+            const auto ms = pingAndWait(host);
+            QVERIFY2(ms && *ms >= 0 && *ms < 100, qPrintable(host));
+        }
     }
 
     void fakeToolOutcomes() {
@@ -202,25 +184,16 @@ private slots:
         QCOMPARE(pingAndWait(u"10.0.0.2"_s, silent), std::optional<double>());
     }
 
-    void unsafeHostNeverReachesTheTool_data() {
-        QTest::addColumn<QString>("host");
-        QTest::newRow("option") << u"-f"_s;
-        QTest::newRow("option with value") << u"-c100000"_s;
-        QTest::newRow("space") << u"a b"_s;
-        QTest::newRow("tab") << u"host\tname"_s;
-        QTest::newRow("newline") << u"host\n"_s;
-        QTest::newRow("control") << u"ho\u0007st"_s;
-        QTest::newRow("empty") << QString();
-    }
     void unsafeHostNeverReachesTheTool() {
-        QFETCH(QString, host);
         const QString marker = tools.dir() + u"/started"_s;
-        QFile::remove(marker);
         const platform::Tool tool{
             tools.script(u"marking-ping"_s, u"touch '"_s + marker + u"'; echo time=1.0 ms"_s), {}, {}};
         QVERIFY(isSafeHost(u"127.0.0.1"_s));
-        QCOMPARE(pingAndWait(host, tool), std::optional<double>());
-        QVERIFY2(!QFile::exists(marker), "the tool must not start");
+        for (const QString& host :
+             {u"-f"_s, u"-c100000"_s, u"a b"_s, u"host\tname"_s, u"host\n"_s, u"ho\u0007st"_s, QString()}) {
+            ROW_COMPARE(host, pingAndWait(host, tool), std::optional<double>());
+            QVERIFY2(!QFile::exists(marker), qPrintable(host + u": the tool must not start"_s));
+        }
         QCOMPARE(pingAndWait(u"ok.host"_s, tool), std::optional(1.0));
         QVERIFY(QFile::exists(marker));
     }

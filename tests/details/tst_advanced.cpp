@@ -1,8 +1,9 @@
 #include "details/advanced.h"
-#include "http_server.h"
 #include "support/fake_clock.h"
 
 #include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <atomic>
@@ -71,6 +72,38 @@ private:
     std::shared_ptr<SourceState> s_;
 };
 
+// A plain HTTP server on loopback that answers every request the same way, or not at all.
+struct HttpServer final : QTcpServer {
+    int status = 200;
+    QByteArray body, lastRequest;
+    bool silent = false;
+    int requests = 0;
+
+    HttpServer() {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+                    socket->setProperty("request", request);
+                    if (!request.contains("\r\n\r\n") || socket->property("answered").toBool())
+                        return;
+                    socket->setProperty("answered", true);
+                    lastRequest = request;
+                    ++requests;
+                    if (silent)
+                        return;
+                    socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Length: " +
+                                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/"_s.arg(serverPort())); }
+};
+
 platform::Interfaces reading(quint64 in, quint64 out, const QString& ipv4 = u"192.168.1.20"_s) {
     platform::Interfaces i;
     i.bytes = {{u"eth0"_s, {in, out}}, {u"lo"_s, {0, 0}}};
@@ -120,34 +153,20 @@ private slots:
         state->wifiGate.open();
     }
 
-    void nothingHappensUntilFed() {
-        const auto a = make();
-        QCoreApplication::processEvents();
-        QCOMPARE(state->wifiReads + state->sampleCalls + state->slowCalls, 0);
-        QVERIFY(a->wifi().isEmpty() && a->addrs().isEmpty() && a->net().isEmpty());
-    }
-
-    void firstUpdate() {
+    void firstUpdateAndSlowCadence() {
         const auto a = make();
         QSignalSpy changed(a.get(), &Advanced::changed);
+        QCoreApplication::processEvents();
+        QCOMPARE(state->wifiReads + state->sampleCalls + state->slowCalls, 0); // nothing happens until fed
+        QVERIFY(a->wifi().isEmpty() && a->addrs().isEmpty() && a->net().isEmpty());
         a->update(reading(1000, 1000));
         QVERIFY(settle(*a, 1, 1));
         QCOMPARE(a->addrs(),
                  (QList<KV>{{u"eth0 192.168.1.20"_s, u"192.168.1.20"_s}, {u"eth0 2a02::5"_s, u"2a02::5"_s}}));
         QCOMPARE(a->wifi(), (QList<KV>{{u"Wi-Fi"_s, u"brak"_s}}));
-        QVERIFY(a->ifaces().isEmpty());
-        QVERIFY(!changed.isEmpty());
-        QCOMPARE(state->sampleCalls, 1);
-        QCOMPARE(state->slowCalls, 1);
-        QVERIFY(a->procs().isEmpty());
+        QVERIFY(a->ifaces().isEmpty() && a->procs().isEmpty() && !changed.isEmpty() && !a->needsLocation());
+        QCOMPARE(std::pair(state->sampleCalls.load(), state->slowCalls.load()), std::pair(1, 1));
         QCOMPARE(a->net(), (QList<KV>{{u"Router"_s, u"-"_s}, {u"DNS"_s, u"-"_s}}));
-        QVERIFY(!a->needsLocation());
-    }
-
-    void slowCadence() {
-        const auto a = make();
-        a->update(reading(0, 0));
-        QVERIFY(settle(*a, 1, 1));
         for (const double step : {1.0, 9.0}) {
             clock->advance(Seconds(step));
             a->update(reading(0, 0));
@@ -161,39 +180,25 @@ private slots:
         QCOMPARE(state->slowCalls, 2);
     }
 
-    void oneSampleInFlight() {
-        state->sampleGate.closed = true;
+    // A sample or a link reading can wait on the kernel for seconds; the refreshes go on without it, start no
+    // second one, and its rows come when it ends.
+    void readingsOffTheMainThread() {
+        state->link.emplace();
+        state->link->iface = u"wlan0"_s;
+        state->link->ssid = u"Dom"_s;
+        state->sampleGate.closed = state->wifiGate.closed = true;
         const auto a = make();
-        a->update(reading(0, 0));
-        QVERIFY(QTest::qWaitFor([&] { return state->sampleCalls == 1; }));
         for (int i = 0; i < 3; ++i) {
-            clock->advance(2s);
             a->update(reading(0, 0));
+            clock->advance(2s);
         }
-        QCOMPARE(state->sampleCalls, 1);
-        QVERIFY(a->procBusy());
+        QVERIFY(QTest::qWaitFor([&] { return state->sampleCalls == 1 && state->wifiReads == 1; }));
+        QVERIFY(a->wifi().isEmpty() && a->addrs().isEmpty() && a->linkBusy() && a->procBusy());
         state->sampleGate.open();
         QVERIFY(QTest::qWaitFor([&] { return !a->procBusy(); }));
         a->update(reading(0, 0));
         QVERIFY(QTest::qWaitFor([&] { return a->samples() == 2; }));
         QCOMPARE(state->sampleCalls, 2);
-    }
-
-    // A link reading can wait on the kernel for seconds; the refreshes go on without it, and its rows come
-    // when it ends.
-    void linkReadOffTheMainThread() {
-        platform::WifiLink link;
-        link.iface = u"wlan0"_s;
-        link.ssid = u"Dom"_s;
-        state->link = link;
-        state->wifiGate.closed = true;
-        const auto a = make();
-        for (int i = 0; i < 3; ++i) {
-            a->update(reading(0, 0));
-            clock->advance(2s);
-        }
-        QVERIFY(QTest::qWaitFor([&] { return state->wifiReads == 1; }));
-        QVERIFY(a->wifi().isEmpty() && a->addrs().isEmpty() && a->linkBusy());
         state->wifiGate.open();
         QVERIFY(QTest::qWaitFor([&] { return !a->linkBusy(); }));
         QCOMPARE(valueOf(a->wifi(), u"Sieć"_s), u"Dom"_s);
@@ -218,33 +223,19 @@ private slots:
 
     void processRates() {
         state->samples = {"process,bytes_in,bytes_out\nfirefox.100,1000,50\nsshd.7,10,10\n",
-                          "process,bytes_in,bytes_out\nfirefox.100,5000,250\nsshd.7,5,10\n"};
+                          "process,bytes_in,bytes_out\nfirefox.100,5000,250\nsshd.7,5,10\n",
+                          // A failed sample empties the list; the one after it has nothing to compare with.
+                          QByteArray(), "h\nfirefox.100,9000,250\n", "h\nfirefox.100,9000,250\n"};
         const auto a = make();
-        a->update(reading(0, 0));
-        QVERIFY(settle(*a, 1, 1));
-        QVERIFY(a->procs().isEmpty());
-        clock->advance(2s);
-        a->update(reading(0, 0));
-        QVERIFY(QTest::qWaitFor([&] { return a->samples() == 2; }));
-        // sshd's count went down, so it is left out.
-        QCOMPARE(a->procs(), (QList<Flow>{{u"firefox"_s, 2000, 100}}));
-        // A failed sample empties the list; the one after it has nothing to compare with.
-        {
-            const std::lock_guard lock(state->mutex);
-            state->samples = {QByteArray(), "h\nfirefox.100,9000,250\n", "h\nfirefox.100,9000,250\n"};
+        QList<QList<Flow>> seen;
+        for (int i = 1; i <= 5; ++i) {
+            a->update(reading(0, 0));
+            QVERIFY(QTest::qWaitFor([&] { return a->samples() == i && !a->linkBusy(); }));
+            seen.append(a->procs());
+            clock->advance(2s);
         }
-        clock->advance(2s);
-        a->update(reading(0, 0));
-        QVERIFY(QTest::qWaitFor([&] { return a->samples() == 3; }));
-        QVERIFY(a->procs().isEmpty());
-        clock->advance(2s);
-        a->update(reading(0, 0));
-        QVERIFY(QTest::qWaitFor([&] { return a->samples() == 4; }));
-        QVERIFY(a->procs().isEmpty());
-        clock->advance(2s);
-        a->update(reading(0, 0));
-        QVERIFY(QTest::qWaitFor([&] { return a->samples() == 5; }));
-        QCOMPARE(a->procs(), (QList<Flow>{{u"firefox"_s, 0, 0}}));
+        // sshd's count went down, so it is left out.
+        QCOMPARE(seen, (QList<QList<Flow>>{{}, {{u"firefox"_s, 2000, 100}}, {}, {}, {{u"firefox"_s, 0, 0}}}));
     }
 
     void interfaceRates() {
@@ -267,11 +258,10 @@ private slots:
     }
 
     void wifiAndSlowFacts() {
-        platform::WifiLink link;
-        link.iface = u"wlan0"_s;
-        link.rssi = -60;
-        link.bssid = u"a4:83:e7:01:02:03"_s;
-        state->link = link;
+        state->link.emplace();
+        state->link->iface = u"wlan0"_s;
+        state->link->rssi = -60;
+        state->link->bssid = u"a4:83:e7:01:02:03"_s;
         state->slow.router = u"192.168.1.1"_s;
         state->slow.ports = {{u"wlan0"_s, u"Wi-Fi"_s}};
         state->slow.accessPoints = {{u"a4:83:e7:01:02:03"_s, {platform::WifiSecurity::WPA3Personal, {}}}};
@@ -292,58 +282,41 @@ private slots:
         QVERIFY(!a->needsLocation());
     }
 
-    void publicIP_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("address with line feed") << 200 << QByteArray("203.0.113.7\n") << u"203.0.113.7\n"_s;
-        QTest::newRow("error page") << 503 << QByteArray("Service Unavailable") << u"błąd"_s;
-        QTest::newRow("not found page") << 404 << QByteArray("<html>Not Found</html>") << u"błąd"_s;
-        QTest::newRow("bad utf-8 replaced") << 200 << QByteArray("a\xff") << u"a\uFFFD"_s;
-        QTest::newRow("empty body") << 204 << QByteArray() << QString();
-        QTest::newRow("binary body") << 200 << QByteArray("\x01\x00\x02", 3) << u"błąd"_s;
-        QTest::newRow("ten megabytes") << 200 << QByteArray(10'000'000, '7') << u"błąd"_s;
-    }
     void publicIP() {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
-        QFETCH(QString, shown);
-        HttpServer server;
-        QVERIFY(server.listen());
-        server.answer(status, body);
-        const auto a = make(server.url());
-        QVERIFY(!a->publicIP());
-        a->fetchPublicIP(u"nl-exit"_s);
-        QCOMPARE(a->publicIP(), std::optional(u"…"_s));
-        QCOMPARE(a->publicIPExit(), std::optional(u"nl-exit"_s));
-        QVERIFY(QTest::qWaitFor([&] { return a->publicIP() != u"…"_s; }, 20000));
-        QCOMPARE(a->publicIP(), std::optional(shown));
-        QCOMPARE(server.requests(), 1);
-        QVERIFY(server.lastRequest().startsWith("GET / HTTP/1.1\r\n"));
-        QCOMPARE(state->sampleCalls + state->slowCalls + state->wifiReads, 0);
-    }
-
-    void publicIPFailures() {
-        HttpServer silent;
-        QVERIFY(silent.listen());
-        silent.setSilent(true);
-        const auto slow = make(silent.url(), 300ms);
-        slow->fetchPublicIP(std::nullopt);
-        QVERIFY(QTest::qWaitFor([&] { return slow->publicIP() != u"…"_s; }, 20000));
-        QCOMPARE(slow->publicIP(), std::optional(u"błąd"_s));
-        QCOMPARE(slow->publicIPExit(), std::nullopt);
-
-        QUrl closed;
-        {
-            HttpServer gone;
-            QVERIFY(gone.listen());
-            closed = gone.url();
+        const struct {
+            const char* name;
+            int status; // 0 for a server that never answers, -1 for none at all
+            QByteArray body;
+            std::optional<QString> exit;
+            QString shown;
+        } rows[]{{"address with line feed", 200, "203.0.113.7\n", u"nl-exit"_s, u"203.0.113.7\n"_s},
+                 {"error page", 503, "Service Unavailable", u"nl-exit"_s, u"błąd"_s},
+                 {"bad request", 400, "203.0.113.7", u"nl-exit"_s, u"błąd"_s},
+                 {"not found page", 404, "<html>Not Found</html>", u"nl-exit"_s, u"błąd"_s},
+                 {"bad utf-8 replaced", 200, "a\xff", u"nl-exit"_s, u"a\uFFFD"_s},
+                 {"empty body", 204, QByteArray(), u"nl-exit"_s, QString()},
+                 {"binary body", 200, QByteArray("\x01\x00\x02", 3), u"nl-exit"_s, u"błąd"_s},
+                 {"ten megabytes", 200, QByteArray(10'000'000, '7'), u"nl-exit"_s, u"błąd"_s},
+                 {"silent", 0, {}, std::nullopt, u"błąd"_s},
+                 {"refused", -1, {}, u"nl-exit"_s, u"błąd"_s}};
+        for (const auto& row : rows) {
+            auto server = std::make_unique<HttpServer>();
+            server->status = row.status;
+            server->body = row.body;
+            server->silent = row.status == 0;
+            const auto a = make(server->url(), row.status == 0 ? 300ms : 10000ms);
+            if (row.status < 0)
+                server.reset();
+            QVERIFY(!a->publicIP());
+            a->fetchPublicIP(row.exit);
+            QCOMPARE(a->publicIP(), std::optional(u"…"_s));
+            QVERIFY(QTest::qWaitFor([&] { return a->publicIP() != u"…"_s; }, 20000));
+            QVERIFY2(a->publicIP() == row.shown, row.name);
+            QCOMPARE(a->publicIPExit(), row.exit);
+            QCOMPARE(server ? server->requests : 1, 1);
+            QVERIFY(!server || server->lastRequest.startsWith("GET / HTTP/1.1\r\n"));
         }
-        const auto refused = make(closed);
-        refused->fetchPublicIP(u"nl-exit"_s);
-        QVERIFY(QTest::qWaitFor([&] { return refused->publicIP() != u"…"_s; }, 20000));
-        QCOMPARE(refused->publicIP(), std::optional(u"błąd"_s));
-        QCOMPARE(refused->publicIPExit(), std::optional(u"nl-exit"_s));
+        QCOMPARE(state->sampleCalls + state->slowCalls + state->wifiReads, 0);
     }
 };
 

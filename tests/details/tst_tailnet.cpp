@@ -54,132 +54,84 @@ class TestTailnet : public QObject {
     FakeTools tools;
     int outputs = 0;
 
-    // Runs a fake `tailscale` that prints `output` and waits for the one answer.
-    std::optional<Tailnet> statusFrom(const QByteArray& output) {
+    // Runs a `tailscale` that prints `output` when asked for its status, or `tool` itself, and waits for the one
+    // answer.
+    std::optional<Tailnet> statusFrom(const QByteArray& output, QString tool = {}) {
         const QString file = tools.dir() + u"/status-%1.json"_s.arg(++outputs);
         QFile f(file);
-        if (!f.open(QIODevice::WriteOnly))
+        if (!f.open(QIODevice::WriteOnly) || f.write(output) != output.size())
             qFatal("cannot write the fake status");
-        f.write(output);
         f.close();
-        const QString tool =
-            tools.script(u"tailscale-%1"_s.arg(outputs), u"[ \"$1 $2\" = 'status --json' ] && cat '"_s + file + u"'"_s);
+        if (tool.isEmpty())
+            tool = tools.script(u"tailscale-%1"_s.arg(outputs),
+                                u"[ \"$1 $2\" = 'status --json' ] && cat '"_s + file + u"'"_s);
         QObject context;
-        std::optional<Tailnet> result;
+        std::optional<Tailnet> result = Tailnet{};
         int calls = 0;
         tailnetStatus(
-            &context,
-            [&](std::optional<Tailnet> t) {
-                result = std::move(t);
-                ++calls;
-            },
-            tool);
+            &context, [&](std::optional<Tailnet> t) { result = std::move(t), ++calls; }, tool);
         [&] { QTRY_VERIFY_WITH_TIMEOUT(calls == 1, 20000); }();
         return result;
     }
 
 private slots:
-    void exitNodeThroughARelayOrDirect() {
-        auto t = statusFrom(statusJson);
-        QVERIFY(t.has_value());
-        QCOMPARE(t->state, u"Running"_s);
-        QCOMPARE(t->tailnet, u"ania@example.com"_s);
-        QCOMPARE(t->host, u"laptop"_s);
-        QCOMPARE(t->selfIPs, (QStringList{u"100.101.102.103"_s, u"fd7a:115c:a1e0::1201:6667"_s}));
-        QCOMPARE(t->exitName, std::optional(u"nl-exit"_s));
-        QCOMPARE(t->exitIP, std::optional(u"127.0.0.2"_s));
-        QVERIFY(!t->exitDirect);
-        QCOMPARE(t->exitRelay, u"ams"_s);
-        QVERIFY2(t->exitPing.has_value(), "the exit node's loopback address answers");
-        t = parseTailnet(withExitPeer(u"CurAddr"_s, u"203.0.113.7:41641"_s));
-        QVERIFY(t->exitDirect);
-        QCOMPARE(t->exitAddr, u"203.0.113.7:41641"_s);
-    }
-
-    void notRunning() {
-        QByteArray json = statusJson;
-        json.replace(R"("BackendState": "Running")", R"("BackendState": "NeedsLogin")");
-        const auto t = statusFrom(json);
-        QVERIFY(t.has_value());
-        QCOMPARE(t->state, u"NeedsLogin"_s);
-    }
-
-    void exitNodeRules_data() {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<bool>("exit");
-        QByteArray noStatus = statusJson;
-        noStatus.replace("\"ExitNodeStatus\"", "\"SomethingElse\"");
-        QTest::newRow("no ExitNodeStatus") << noStatus << false;
-        QTest::newRow("ExitNode as text") << withExitPeer(u"ExitNode"_s, u"true"_s) << false;
-        QByteArray oddPeer = statusJson;
-        oddPeer.replace(R"("Peer": {)", R"("Peer": {"nodekey:0": 5, )");
-        QTest::newRow("a peer that is not an object") << oddPeer << false;
-        QTest::newRow("exit peer without a name") << withExitPeer(u"HostName"_s, QJsonValue::Undefined) << false;
-    }
-    void exitNodeRules() {
-        QFETCH(QByteArray, json);
-        QFETCH(bool, exit);
-        const auto t = parseTailnet(json);
-        QVERIFY(t.has_value());
-        QCOMPARE(t->exitName.has_value(), exit);
-    }
-
-    void missingPiecesTakeTheirDefaults() {
-        const auto t = parseTailnet(R"({"Self": {"TailscaleIPs": ["100.1.1.1", 7]}, "CurrentTailnet": "x"})");
-        QVERIFY(t.has_value());
-        QCOMPARE(t->state, u"?"_s);
-        QCOMPARE(t->tailnet, QString());
-        QVERIFY(t->host.isEmpty() && t->selfIPs.isEmpty() && !t->exitIP);
-        const auto peer = parseTailnet(withExitPeer(u"TailscaleIPs"_s, QJsonArray()));
-        QVERIFY(!peer->exitIP);
-        QCOMPARE(peer->exitRelay, u"ams"_s);
-    }
-
-    void notAStatus_data() {
-        QTest::addColumn<QByteArray>("output");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("text") << QByteArray("Tailscale is stopped.\n");
-        QTest::newRow("array") << QByteArray(R"([{"BackendState":"Running"}])");
-        QTest::newRow("truncated") << statusJson.left(700);
-        QTest::newRow("binary") << QByteArray("\x7f\x45\x4c\x46\x00\x01\xff", 7);
-        QTest::newRow("deep nesting") << QByteArray(200000, '{');
-    }
-    void notAStatus() {
-        QFETCH(QByteArray, output);
-        QVERIFY(!statusFrom(output));
-    }
-
-    void missingProgramCompletesWithNothing() {
-        QObject context;
-        int calls = 0;
-        std::optional<Tailnet> result = Tailnet{};
-        tailnetStatus(
-            &context,
-            [&](std::optional<Tailnet> t) {
-                result = t;
-                ++calls;
-            },
-            u"/nonexistent/tailscale"_s);
-        QTRY_COMPARE(calls, 1);
-        QVERIFY(!result);
-    }
-
-    void largeTailnet() {
+    void statusThroughTheTool() {
+        const auto t = statusFrom(statusJson);
+        QVERIFY(t && t->exitPing); // the exit node's loopback address answers
+        Tailnet expected{u"Running"_s, u"ania@example.com"_s,
+                         u"laptop"_s,  {u"100.101.102.103"_s, u"fd7a:115c:a1e0::1201:6667"_s},
+                         u"nl-exit"_s, u"127.0.0.2"_s,
+                         false,        QString(),
+                         u"ams"_s,     t->exitPing};
+        QCOMPARE(*t, expected);
         // Thousands of peers: megabytes of status, parsed away from the event loop.
         QJsonObject o = QJsonDocument::fromJson(statusJson).object();
         QJsonObject peers = o[u"Peer"_s].toObject();
         for (int i = 0; i < 8000; ++i)
             peers[u"nodekey:peer%1"_s.arg(i)] = peers[u"nodekey:1111"_s];
         o[u"Peer"_s] = peers;
-        const auto t = statusFrom(QJsonDocument(o).toJson());
-        QVERIFY(t.has_value());
-        QCOMPARE(t->exitName, std::optional(u"nl-exit"_s));
+        QCOMPARE(statusFrom(QJsonDocument(o).toJson())->exitName, std::optional(u"nl-exit"_s));
+        // An address the ping tool would read as an option is not pinged.
+        const auto hostile = statusFrom(withExitPeer(u"TailscaleIPs"_s, QJsonArray{u"-c99999"_s}));
+        QVERIFY(hostile && hostile->exitIP == u"-c99999"_s && !hostile->exitPing);
+        QCOMPARE(statusFrom("Tailscale is stopped.\n"), std::nullopt);
+        QCOMPARE(statusFrom({}, u"/nonexistent/tailscale"_s), std::nullopt);
     }
 
-    void hostileExitAddressIsNotPinged() {
-        const auto t = statusFrom(withExitPeer(u"TailscaleIPs"_s, QJsonArray{u"-c99999"_s}));
-        QCOMPARE(t->exitIP, std::optional(u"-c99999"_s));
-        QVERIFY(!t->exitPing);
+    void parsing() {
+        QByteArray needsLogin = statusJson, noStatus = statusJson, oddPeer = statusJson;
+        needsLogin.replace(R"("BackendState": "Running")", R"("BackendState": "NeedsLogin")");
+        noStatus.replace("\"ExitNodeStatus\"", "\"SomethingElse\"");
+        oddPeer.replace(R"("Peer": {)", R"("Peer": {"nodekey:0": 5, )");
+        // The state, the exit node's name, address, path, relay and whether the path is direct, or "none".
+        const std::pair<QByteArray, QString> rows[]{
+            {withExitPeer(u"CurAddr"_s, u"203.0.113.7:41641"_s),
+             u"Running nl-exit 127.0.0.2 203.0.113.7:41641 ams 1"_s},
+            {needsLogin, u"NeedsLogin nl-exit 127.0.0.2  ams 0"_s},
+            {noStatus, u"Running - -   0"_s},
+            {withExitPeer(u"ExitNode"_s, u"true"_s), u"Running - -   0"_s},
+            {oddPeer, u"Running - -   0"_s},
+            {withExitPeer(u"HostName"_s, QJsonValue::Undefined), u"Running - 127.0.0.2  ams 0"_s},
+            {withExitPeer(u"TailscaleIPs"_s, QJsonArray()), u"Running nl-exit -  ams 0"_s},
+            {R"({"Self": {"TailscaleIPs": ["100.1.1.1", 7]}, "CurrentTailnet": "x"})", u"? - -   0"_s},
+            {{}, u"none"_s},
+            {"Tailscale is stopped.\n", u"none"_s},
+            {R"([{"BackendState":"Running"}])", u"none"_s},
+            {statusJson.left(700), u"none"_s},
+            {QByteArray("\x7f\x45\x4c\x46\x00\x01\xff", 7), u"none"_s},
+            {QByteArray(200000, '{'), u"none"_s}};
+        for (const auto& [json, expected] : rows) {
+            const auto t = parseTailnet(json);
+            const QString got =
+                !t ? u"none"_s
+                   : QStringList{t->state,     t->exitName.value_or(u"-"_s),  t->exitIP.value_or(u"-"_s), t->exitAddr,
+                                 t->exitRelay, QString::number(t->exitDirect)}
+                         .join(u' ');
+            QCOMPARE(got, expected);
+        }
+        // Missing pieces take their defaults.
+        const auto bare = parseTailnet(rows[7].first);
+        QVERIFY(bare->tailnet.isEmpty() && bare->host.isEmpty() && bare->selfIPs.isEmpty());
     }
 };
 

@@ -17,37 +17,23 @@
 #include <sys/socket.h>
 
 using namespace Qt::StringLiterals;
+namespace login = platform::login;
 
 namespace {
 
-QString entryPath(const TempHome& home) {
-    return home.config() + u"/autostart/tarnwick.desktop"_s;
-}
-
-// The Exec value read back the way a desktop reads it: one quoted or plain argument, "%%" for "%".
-QString execProgram(const QString& value) {
-    QString program;
-    if (value.startsWith(u'"')) {
-        for (qsizetype i = 1; i < value.size() && value[i] != u'"'; ++i) {
-            if (value[i] == u'\\')
-                ++i;
-            program += value[i];
-        }
-    } else {
-        program = value;
-    }
-    return program.replace(u"%%"_s, u"%"_s);
-}
-
-QString execLine(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray& line : f.readAll().split('\n')) {
+// The entry's Exec program read back the way a desktop reads it: one quoted or plain argument, "%%" for "%".
+QString execProgram(const QString& entry) {
+    QFile f(entry);
+    QString value, program;
+    for (const QByteArray& line : f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QByteArrayList()) {
         if (line.startsWith("Exec="))
-            return QString::fromUtf8(line.mid(5));
+            value = QString::fromUtf8(line.mid(5));
     }
-    return {};
+    if (!value.startsWith(u'"'))
+        return value.replace(u"%%"_s, u"%"_s);
+    for (qsizetype i = 1; i < value.size() && value[i] != u'"'; ++i)
+        program += value[value[i] == u'\\' ? ++i : i];
+    return program.replace(u"%%"_s, u"%"_s);
 }
 
 // A stand-in for systemd-resolved: interface 2 is its link, sending to 192.168.7.2 (or to none); its global
@@ -55,9 +41,7 @@ QString execLine(const QString& file) {
 class FakeResolved final : public QDBusVirtualObject {
 public:
     bool linkHasServer = true;
-
     QString introspect(const QString&) const override { return {}; }
-
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
         const QString link = u"/org/freedesktop/resolve1/link/_32"_s;
         if (m.member() == u"GetLink") {
@@ -86,63 +70,43 @@ class TestLinuxSession : public QObject {
 
     SessionBus bus; // before anything touches the session bus
     TempHome home;
+    const QString entry = home.config() + u"/autostart/tarnwick.desktop"_s;
 
 private slots:
+    // The entry must start the program even from a folder with spaces, quotes or percent signs.
     void loginItemLifecycle() {
-        QVERIFY(!platform::login::enabled());
-        QCOMPARE(platform::login::disable(), std::nullopt); // nothing to remove is fine
-        QCOMPARE(platform::login::enable(), std::nullopt);
-        QVERIFY(platform::login::enabled());
-        const QSettings entry(entryPath(home), QSettings::IniFormat);
-        QCOMPARE(entry.value(u"Desktop Entry/Type"_s).toString(), u"Application"_s);
-        QCOMPARE(execProgram(execLine(entryPath(home))), QCoreApplication::applicationFilePath());
-        QCOMPARE(platform::login::disable(), std::nullopt);
-        QVERIFY(!platform::login::enabled());
-        QVERIFY(!QFile::exists(entryPath(home)));
-    }
-
-    void hiddenEntriesAreOff_data() {
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("hidden") << QByteArray("Hidden=true");
-        QTest::newRow("switched off in GNOME") << QByteArray("X-GNOME-Autostart-enabled=false");
-    }
-    void hiddenEntriesAreOff() {
-        QFETCH(QByteArray, line);
-        QVERIFY(!platform::login::enable());
-        QFile f(entryPath(home));
-        QVERIFY(f.open(QIODevice::Append));
-        f.write(line + '\n');
-        f.close();
-        QVERIFY(!platform::login::enabled());
-        QVERIFY(!platform::login::disable());
-    }
-
-    void unusableAutostartFolderReportsAnError() {
-        // A file where the folder should be: nothing can be created below it, even by root.
-        QDir(home.config() + u"/autostart"_s).removeRecursively();
-        QFile blocker(home.config() + u"/autostart"_s);
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const auto error = platform::login::enable();
-        QVERIFY(error.has_value());
-        QVERIFY(!error->isEmpty());
-        QVERIFY(!platform::login::enabled());
-        QVERIFY(blocker.remove());
-    }
-
-    void programPathWithReservedCharacters() {
-        // The entry must start the program even from a folder with spaces, quotes or percent signs.
-        const QString dir = home.path() + u"/My \"Apps\" 100%"_s;
-        QVERIFY(QDir().mkpath(dir));
-        const QString copy = dir + u"/tarnwick test"_s;
-        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+        QVERIFY(!login::enabled());
+        QCOMPARE(login::disable(), std::nullopt); // nothing to remove is fine
+        const QString dir = home.path() + u"/My \"Apps\" 100%"_s, copy = dir + u"/tarnwick test"_s;
+        QVERIFY(QDir().mkpath(dir) && QFile::copy(QCoreApplication::applicationFilePath(), copy));
         QProcess p;
         p.start(copy, {u"--enable-login"_s});
         QVERIFY(p.waitForFinished(20000));
         QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(execProgram(execLine(entryPath(home))), copy);
-        QVERIFY(platform::login::enabled());
-        QVERIFY(!platform::login::disable());
+        QVERIFY(login::enabled());
+        QCOMPARE(QSettings(entry, QSettings::IniFormat).value(u"Desktop Entry/Type"_s).toString(), u"Application"_s);
+        QCOMPARE(execProgram(entry), copy);
+        QCOMPARE(login::disable(), std::nullopt);
+        QVERIFY(!login::enabled() && !QFile::exists(entry));
+    }
+
+    void hiddenEntriesAreOff() {
+        for (const QByteArray& line : {"Hidden=true"_ba, "X-GNOME-Autostart-enabled=false"_ba}) {
+            QCOMPARE(login::enable(), std::nullopt);
+            QCOMPARE(execProgram(entry), QCoreApplication::applicationFilePath());
+            QFile f(entry);
+            QVERIFY(f.open(QIODevice::Append) && f.write(line + '\n') > 0);
+            f.close();
+            QVERIFY2(!login::enabled(), line.constData());
+            QCOMPARE(login::disable(), std::nullopt);
+        }
+        // A file where the folder should be: nothing can be created below it, even by root.
+        QFile blocker(home.config() + u"/autostart"_s);
+        QVERIFY(QDir(blocker.fileName()).removeRecursively() && blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const auto error = login::enable();
+        QVERIFY(error && !error->isEmpty() && !login::enabled());
+        QVERIFY(blocker.remove());
     }
 
     void notificationsReachTheServiceAndReplaceTheirPredecessor() {
@@ -155,56 +119,54 @@ private slots:
         QVERIFY(service.ok());
         platform::notify({u"first"_s, u"Tytuł"_s, u"Treść z ogonkami: zażółć"_s});
         QTRY_COMPARE(service.shown().size(), 1);
-        QCOMPARE(service.shown()[0].summary, u"Tytuł"_s);
-        QCOMPARE(service.shown()[0].body, u"Treść z ogonkami: zażółć"_s);
-        QCOMPARE(service.shown()[0].hints.value(u"desktop-entry"_s).toString(), u"tarnwick"_s);
-        QCOMPARE(service.shown()[0].replaces, 0u);
+        const auto& shown = service.shown()[0];
+        QCOMPARE(shown.summary + u'|' + shown.body, u"Tytuł|Treść z ogonkami: zażółć"_s);
+        QCOMPARE(shown.hints.value(u"desktop-entry"_s).toString(), u"tarnwick"_s);
         platform::notify({u"other"_s, u"x"_s, u"y"_s});
-        QTRY_COMPARE(service.shown().size(), 2);
-        QCOMPARE(service.shown()[1].replaces, 0u);
         platform::notify({u"first"_s, u"Tytuł"_s, u"znowu"_s});
         QTRY_COMPARE(service.shown().size(), 3);
-        QCOMPARE(service.shown()[2].replaces, 1u);
+        QCOMPARE((QList<uint>{service.shown()[0].replaces, service.shown()[1].replaces, service.shown()[2].replaces}),
+                 (QList<uint>{0, 0, 1}));
     }
 
-    void resolvedCurrentServer_data() {
-        QTest::addColumn<int>("ifindex");
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<bool>("linkHasServer");
-        QTest::addColumn<QString>("server");
-        QTest::newRow("the link's server") << 2 << true << true << u"192.168.7.2"_s;
-        QTest::newRow("the link has none: the global one") << 2 << true << false << u"2001:db8::53"_s;
-        QTest::newRow("a link it does not know") << 5 << true << true << u"2001:db8::53"_s;
-        QTest::newRow("not running") << 2 << false << true << QString();
-    }
     void resolvedCurrentServer() {
-        QFETCH(int, ifindex);
-        QFETCH(bool, running);
-        QFETCH(bool, linkHasServer);
         if (!bus.ok())
             QSKIP("dbus-daemon is not available");
-        QDBusConnection service = QDBusConnection::connectToBus(bus.address(), u"fake-resolved"_s);
-        FakeResolved resolved;
-        resolved.linkHasServer = linkHasServer;
-        if (running) {
-            QVERIFY(service.registerVirtualObject(u"/org/freedesktop/resolve1"_s, &resolved, QDBusConnection::SubPath));
-            QVERIFY(service.registerService(u"org.freedesktop.resolve1"_s));
+        const struct {
+            const char* name;
+            int ifindex;
+            bool running, linkHasServer;
+            QString server;
+        } rows[]{{"the link's server", 2, true, true, u"192.168.7.2"_s},
+                 {"the link has none: the global one", 2, true, false, u"2001:db8::53"_s},
+                 {"a link it does not know", 5, true, true, u"2001:db8::53"_s},
+                 {"not running", 2, false, true, QString()}};
+        for (const auto& row : rows) {
+            QDBusConnection service = QDBusConnection::connectToBus(bus.address(), u"fake-resolved"_s);
+            FakeResolved resolved;
+            resolved.linkHasServer = row.linkHasServer;
+            if (row.running) {
+                QVERIFY(
+                    service.registerVirtualObject(u"/org/freedesktop/resolve1"_s, &resolved, QDBusConnection::SubPath));
+                QVERIFY(service.registerService(u"org.freedesktop.resolve1"_s));
+            }
+            const QDBusConnection client = QDBusConnection::connectToBus(bus.address(), u"resolved-client"_s);
+            // Asked from a worker thread, as the slow reading asks.
+            const int ifindex = row.ifindex;
+            QFuture<std::optional<QString>> asked =
+                QtConcurrent::run([&client, ifindex] { return platform::resolved::currentServer(client, ifindex); });
+            QTRY_VERIFY(asked.isFinished());
+            QVERIFY2(asked.result().value_or(QString()) == row.server, row.name);
+            service.unregisterService(u"org.freedesktop.resolve1"_s);
+            service.unregisterObject(u"/org/freedesktop/resolve1"_s, QDBusConnection::UnregisterTree);
+            QDBusConnection::disconnectFromBus(u"fake-resolved"_s);
+            QDBusConnection::disconnectFromBus(u"resolved-client"_s);
         }
-        const QDBusConnection client = QDBusConnection::connectToBus(bus.address(), u"resolved-client"_s);
-        // Asked from a worker thread, as the slow reading asks.
-        QFuture<std::optional<QString>> asked =
-            QtConcurrent::run([&client, ifindex] { return platform::resolved::currentServer(client, ifindex); });
-        QTRY_VERIFY(asked.isFinished());
-        QTEST(asked.result().value_or(QString()), "server");
-        service.unregisterService(u"org.freedesktop.resolve1"_s);
-        service.unregisterObject(u"/org/freedesktop/resolve1"_s, QDBusConnection::UnregisterTree);
-        QDBusConnection::disconnectFromBus(u"fake-resolved"_s);
-        QDBusConnection::disconnectFromBus(u"resolved-client"_s);
     }
 
     void terminationSignalsReachTheEventLoop() {
         QObject context;
-        int calls = 0;
+        int calls = 0, other = 0;
         platform::onTermination(&context, [&] { ++calls; });
         ::raise(SIGTERM);
         QCOMPARE(calls, 0); // never from inside the signal handler
@@ -213,7 +175,6 @@ private slots:
         ::raise(SIGHUP);
         QTRY_VERIFY(calls >= 2);
         // A new handler replaces the previous one.
-        int other = 0;
         platform::onTermination(&context, [&] { ++other; });
         const int before = calls;
         ::raise(SIGTERM);
@@ -227,7 +188,7 @@ private slots:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc == 2 && QByteArray(argv[1]) == "--enable-login")
-        return platform::login::enable() ? 1 : 0;
+        return login::enable() ? 1 : 0;
     TestLinuxSession t;
     return QTest::qExec(&t, argc, argv);
 }

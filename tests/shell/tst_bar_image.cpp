@@ -2,9 +2,7 @@
 #include "shell/bar_image.h"
 #include "views/style.h"
 
-#include <QApplication>
 #include <QPainter>
-#include <QPalette>
 #include <QTest>
 #include <cmath>
 
@@ -19,40 +17,36 @@ const QPalette palette = [] {
     return p;
 }();
 
-bool near(QRgb px, const QColor& c) {
-    const QColor p = QColor::fromRgba(px);
-    if (p.alpha() < 160)
-        return false;
-    // Un-premultiplied components of antialiased ink stay close to the pen colour.
-    return std::abs(p.red() - c.red()) < 40 && std::abs(p.green() - c.green()) < 40 &&
-           std::abs(p.blue() - c.blue()) < 40;
-}
-
-// Pixels in `area` (device-independent coordinates) close to `color`.
-int count(const QImage& image, const QRectF& area, const QColor& color) {
+// Calls `visit` with every pixel of `area` (device-independent coordinates) and its device position.
+template <class Visit> void each(const QImage& image, const QRectF& area, Visit visit) {
     const QImage img = image.convertToFormat(QImage::Format_ARGB32);
     const qreal dpr = image.devicePixelRatio();
     const QRect r = QRectF(area.topLeft() * dpr, area.size() * dpr).toAlignedRect().intersected(img.rect());
-    int n = 0;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         for (int x = r.left(); x <= r.right(); ++x)
-            n += near(img.pixel(x, y), color) ? 1 : 0;
+            visit(img.pixel(x, y), x, y);
     }
+}
+
+// Pixels in `area` close to `c`: un-premultiplied components of antialiased ink stay close to the pen colour.
+int count(const QImage& image, const QRectF& area, const QColor& c) {
+    int n = 0;
+    each(image, area, [&](QRgb px, int, int) {
+        const QColor p = QColor::fromRgba(px);
+        n += p.alpha() >= 160 && std::abs(p.red() - c.red()) < 40 && std::abs(p.green() - c.green()) < 40 &&
+             std::abs(p.blue() - c.blue()) < 40;
+    });
     return n;
 }
 
 // The bounding box of every visible pixel in `area`, in device-independent coordinates.
 QRectF ink(const QImage& image, const QRectF& area) {
-    const QImage img = image.convertToFormat(QImage::Format_ARGB32);
-    const qreal dpr = image.devicePixelRatio();
-    const QRect r = QRectF(area.topLeft() * dpr, area.size() * dpr).toAlignedRect().intersected(img.rect());
     QRect box;
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            if (qAlpha(img.pixel(x, y)) > 60)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
+    each(image, area, [&](QRgb px, int x, int y) {
+        if (qAlpha(px) > 60)
+            box |= QRect(x, y, 1, 1);
+    });
+    const qreal dpr = image.devicePixelRatio();
     return QRectF(QPointF(box.topLeft()) / dpr, QSizeF(box.size()) / dpr);
 }
 
@@ -75,146 +69,102 @@ class TestBarImage : public QObject {
     Q_OBJECT
 
 private slots:
-    void latencyText_data() {
-        QTest::addColumn<std::optional<double>>("ms");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("alarm");
-        QTest::newRow("no answer") << std::optional<double>() << u"x"_s << true;
-        QTest::newRow("exactly 200") << std::optional(200.0) << u"200ms"_s << false;
-        QTest::newRow("just over 200") << std::optional(200.4) << u"200ms"_s << true;
-        QTest::newRow("below cap") << std::optional(999.4) << u"999ms"_s << true;
-        QTest::newRow("capped") << std::optional(1500.0) << u"999ms"_s << true;
-        QTest::newRow("half rounds up") << std::optional(0.5) << u"1ms"_s << false;
-        QTest::newRow("under half") << std::optional(0.49) << u"0ms"_s << false;
-    }
     void latencyText() {
-        QFETCH(std::optional<double>, ms);
-        QFETCH(QString, text);
-        QFETCH(bool, alarm);
-        QCOMPARE(latency(ms).text, text);
-        QCOMPARE(latency(ms).alarm, alarm);
+        const struct {
+            const char* name;
+            std::optional<double> ms;
+            Latency want;
+        } rows[] = {{"no answer", std::nullopt, {u"x"_s, true}},  {"exactly 200", 200.0, {u"200ms"_s, false}},
+                    {"just over 200", 200.4, {u"200ms"_s, true}}, {"below cap", 999.4, {u"999ms"_s, true}},
+                    {"capped", 1500.0, {u"999ms"_s, true}},       {"half rounds up", 0.5, {u"1ms"_s, false}},
+                    {"under half", 0.49, {u"0ms"_s, false}}};
+        for (const auto& row : rows)
+            QVERIFY2(latency(row.ms) == row.want, row.name);
     }
 
-    void marks_data() {
-        QTest::addColumn<std::optional<Tailnet>>("tailnet");
-        QTest::addColumn<bool>("exit");
-        QTest::newRow("no status") << std::optional<Tailnet>() << false;
-        QTest::newRow("running with exit") << std::optional(tailnet(u"Running"_s, u"nas"_s)) << true;
-        QTest::newRow("running without exit") << std::optional(tailnet(u"Running"_s, std::nullopt)) << false;
-        QTest::newRow("stopped with exit") << std::optional(tailnet(u"Stopped"_s, u"nas"_s)) << false;
-        QTest::newRow("state in other case") << std::optional(tailnet(u"running"_s, u"nas"_s)) << false;
-    }
     void marks() {
-        QFETCH(std::optional<Tailnet>, tailnet);
-        QFETCH(bool, exit);
-        QCOMPARE(barMarks(tailnet, true), (BarMarks{exit, true}));
+        const struct {
+            std::optional<Tailnet> tailnet;
+            bool exit;
+        } rows[] = {{std::nullopt, false},
+                    {tailnet(u"Running"_s, u"nas"_s), true},
+                    {tailnet(u"Running"_s, std::nullopt), false},
+                    {tailnet(u"Stopped"_s, u"nas"_s), false},
+                    {tailnet(u"running"_s, u"nas"_s), false}};
+        for (const auto& row : rows)
+            QCOMPARE(barMarks(row.tailnet, true), (BarMarks{row.exit, true}));
     }
 
-    void size_data() {
-        QTest::addColumn<qreal>("dpr");
-        QTest::newRow("1x") << 1.0;
-        QTest::newRow("2x") << 2.0;
-    }
-    void size() {
-        QFETCH(qreal, dpr);
+    // At each pixel ratio: the size, arrows at the left edge, rates right-aligned on their column, one line
+    // in each half, the latency right-aligned and a little below the middle, and empty mark slots.
+    void layout() {
         const BarImage bar;
-        const QImage image = bar.barImage(0, 0, 10.0, {}, dpr, palette);
-        QCOMPARE(image.devicePixelRatio(), dpr);
-        QCOMPARE(image.height(), qRound(22 * dpr));
-        QCOMPARE(image.width(), qRound(bar.barSize().width() * dpr));
-        // The widest rate and latency fit their columns.
         QVERIFY(bar.colW() > 40 && bar.colW() < 80);
         QVERIFY(bar.pingW() > 25 && bar.pingW() < 50);
-    }
-
-    void textPositions_data() { size_data(); }
-    void textPositions() {
-        QFETCH(qreal, dpr);
-        const BarImage bar;
         const qreal W = bar.barSize().width();
-        const QImage image = bar.barImage(1'234'000, 56'000, 42.0, {}, dpr, palette);
-        const QRectF rates(0, 0, bar.colW() + 2, 22);
-        const QRectF upper = ink(image, QRectF(0, 0, bar.colW() + 2, 11));
-        const QRectF lower = ink(image, QRectF(0, 11, bar.colW() + 2, 11));
-        // Arrows at the left edge (the glyph's own side bearing aside), texts ending at the column's edge, one line in
-        // each half.
-        QVERIFY2(upper.left() < 3 && lower.left() < 3, "arrows start at the left edge");
-        QVERIFY2(upper.right() <= bar.colW() + 0.5 && upper.right() > bar.colW() - 2.5, "upload right-aligned");
-        QVERIFY2(lower.right() <= bar.colW() + 0.5 && lower.right() > bar.colW() - 2.5, "download right-aligned");
-        QVERIFY(upper.height() > 4 && lower.height() > 4);
-        QVERIFY(ink(image, rates).top() >= 0 && ink(image, rates).bottom() <= 22);
-        const QRectF l = ink(image, QRectF(W - bar.pingW(), 0, bar.pingW(), 22));
-        QVERIFY2(l.right() <= W + 0.01 && l.right() > W - 2.5, "latency right-aligned");
-        // The latency's line box is centred and lowered a point: its digits sit a little below the middle.
-        const qreal middle = (l.top() + l.bottom()) / 2;
-        QVERIFY2(middle > 11.0 && middle < 13.5, qPrintable(QString::number(middle)));
-        // Nothing is drawn in the mark slots without marks.
-        QVERIFY(ink(image, QRectF(bar.colW() + 4, 0, 17, 22)).isEmpty());
-    }
-
-    void alarmColour_data() {
-        QTest::addColumn<std::optional<double>>("ms");
-        QTest::addColumn<bool>("red");
-        QTest::newRow("200.0") << std::optional(200.0) << false;
-        QTest::newRow("200.4") << std::optional(200.4) << true;
-        QTest::newRow("no answer") << std::optional<double>() << true;
-    }
-    void alarmColour() {
-        QFETCH(std::optional<double>, ms);
-        QFETCH(bool, red);
-        const BarImage bar;
         for (const qreal dpr : {1.0, 2.0}) {
-            const QImage image = bar.barImage(0, 0, ms, {}, dpr, palette);
-            const QRectF latencyArea(bar.barSize().width() - bar.pingW(), 0, bar.pingW(), 22);
-            QCOMPARE(count(image, latencyArea, colors::red) > 3, red);
-            QCOMPARE(count(image, latencyArea, Qt::black) > 3, !red);
-            // The rates never take the alarm colour.
-            QCOMPARE(count(image, QRectF(0, 0, bar.colW(), 22), colors::red), 0);
+            const QImage image = bar.barImage(1'234'000, 56'000, 42.0, {}, dpr, palette);
+            QCOMPARE(image.devicePixelRatio(), dpr);
+            QCOMPARE(image.height(), qRound(22 * dpr));
+            QCOMPARE(image.width(), qRound(W * dpr));
+            const QRectF upper = ink(image, QRectF(0, 0, bar.colW() + 2, 11));
+            const QRectF lower = ink(image, QRectF(0, 11, bar.colW() + 2, 11));
+            QVERIFY2(upper.left() < 3 && lower.left() < 3, "arrows start at the left edge");
+            QVERIFY2(upper.right() <= bar.colW() + 0.5 && upper.right() > bar.colW() - 2.5, "upload right-aligned");
+            QVERIFY2(lower.right() <= bar.colW() + 0.5 && lower.right() > bar.colW() - 2.5, "download right-aligned");
+            QVERIFY(upper.height() > 4 && lower.height() > 4);
+            const QRectF rates = ink(image, QRectF(0, 0, bar.colW() + 2, 22));
+            QVERIFY(rates.top() >= 0 && rates.bottom() <= 22);
+            const QRectF l = ink(image, QRectF(W - bar.pingW(), 0, bar.pingW(), 22));
+            QVERIFY2(l.right() <= W + 0.01 && l.right() > W - 2.5, "latency right-aligned");
+            const qreal middle = (l.top() + l.bottom()) / 2;
+            QVERIFY2(middle > 11.0 && middle < 13.5, qPrintable(QString::number(middle)));
+            QVERIFY(ink(image, QRectF(bar.colW() + 4, 0, 17, 22)).isEmpty());
         }
     }
 
-    void capAndRounding() {
+    // Only the latency takes the alarm colour, and only on alarm.
+    void alarmColour() {
         const BarImage bar;
-        const auto image = [&](double ms) { return bar.barImage(1000, 2000, ms, {}, 2.0, palette); };
-        QCOMPARE(image(1500), image(999.0));
-        QCOMPARE(image(0.5), image(1.0));
-        QVERIFY(image(0.49) != image(1.0));
-    }
-
-    void marksKeepTextsInPlace_data() {
-        QTest::addColumn<BarMarks>("marks");
-        QTest::addColumn<bool>("withPhone");
-        QTest::newRow("exit") << BarMarks{true, false} << true;
-        QTest::newRow("hotspot") << BarMarks{false, true} << true;
-        QTest::newRow("both") << BarMarks{true, true} << true;
-        QTest::newRow("hotspot without glyph") << BarMarks{false, true} << false;
-    }
-    void marksKeepTextsInPlace() {
-        QFETCH(BarMarks, marks);
-        QFETCH(bool, withPhone);
-        const BarImage bar(withPhone ? std::optional(phone()) : std::nullopt);
-        const QImage plain = bar.barImage(5000, 300, 87.0, {}, 1.0, palette);
-        const QImage marked = bar.barImage(5000, 300, 87.0, marks, 1.0, palette);
-        QCOMPARE(marked.size(), plain.size());
-        const int slot = int(bar.colW()) + 4;
-        const int slotEnd = int(std::ceil(bar.colW())) + 4 + 17;
-        for (int y = 0; y < plain.height(); ++y) {
-            for (int x = 0; x < plain.width(); ++x) {
-                if (x >= slot && x < slotEnd)
-                    continue;
-                QCOMPARE(marked.pixel(x, y), plain.pixel(x, y));
+        const QRectF latencyArea(bar.barSize().width() - bar.pingW(), 0, bar.pingW(), 22);
+        for (const std::optional<double> ms : {std::optional(200.0), std::optional<double>()}) {
+            for (const qreal dpr : {1.0, 2.0}) {
+                const QImage image = bar.barImage(0, 0, ms, {}, dpr, palette);
+                QCOMPARE(count(image, latencyArea, colors::red) > 3, !ms);
+                QCOMPARE(count(image, latencyArea, Qt::black) > 3, ms.has_value());
+                QCOMPARE(count(image, QRectF(0, 0, bar.colW(), 22), colors::red), 0);
             }
         }
-        const QRectF phoneSlot(bar.colW() + 4, 0, 10, 22);
-        const QRectF dotSlot(bar.colW() + 14, 0, 7, 22);
-        QCOMPARE(count(marked, dotSlot, colors::accent(palette)) > 0, marks.exit);
-        const QRectF glyph = ink(marked, phoneSlot);
-        QCOMPARE(!glyph.isEmpty(), marks.hotspot && withPhone);
-        if (!glyph.isEmpty()) {
-            // The glyph is 8 × 12, vertically centred, at the slot's left edge, tinted with the text colour.
-            QVERIFY(std::abs(glyph.width() - 8) <= 1 && std::abs(glyph.height() - 12) <= 1);
-            QVERIFY(std::abs(glyph.top() - 5) <= 1);
-            QVERIFY(count(marked, phoneSlot, Qt::black) > 60);
+    }
+
+    void marksKeepTextsInPlace() {
+        const struct {
+            BarMarks marks;
+            bool withPhone;
+        } rows[] = {{{true, false}, true}, {{false, true}, true}, {{true, true}, true}, {{false, true}, false}};
+        for (const auto& [marks, withPhone] : rows) {
+            const BarImage bar(withPhone ? std::optional(phone()) : std::nullopt);
+            const QImage plain = bar.barImage(5000, 300, 87.0, {}, 1.0, palette);
+            const QImage marked = bar.barImage(5000, 300, 87.0, marks, 1.0, palette);
+            QCOMPARE(marked.size(), plain.size());
+            const int slot = int(bar.colW()) + 4;
+            const int slotEnd = int(std::ceil(bar.colW())) + 4 + 17;
+            for (int y = 0; y < plain.height(); ++y) {
+                for (int x = 0; x < plain.width(); ++x) {
+                    if (x < slot || x >= slotEnd)
+                        QCOMPARE(marked.pixel(x, y), plain.pixel(x, y));
+                }
+            }
+            const QRectF phoneSlot(bar.colW() + 4, 0, 10, 22);
+            QCOMPARE(count(marked, QRectF(bar.colW() + 14, 0, 7, 22), colors::accent(palette)) > 0, marks.exit);
+            const QRectF glyph = ink(marked, phoneSlot);
+            QCOMPARE(!glyph.isEmpty(), marks.hotspot && withPhone);
+            if (!glyph.isEmpty()) {
+                // The glyph is 8 × 12, vertically centred, at the slot's left edge, tinted with the text colour.
+                QVERIFY(std::abs(glyph.width() - 8) <= 1 && std::abs(glyph.height() - 12) <= 1);
+                QVERIFY(std::abs(glyph.top() - 5) <= 1);
+                QVERIFY(count(marked, phoneSlot, Qt::black) > 60);
+            }
         }
     }
 
@@ -251,10 +201,9 @@ private slots:
             }
         }
         const QImage calm = bar.trayImage(42.0, {}, 22);
-        QCOMPARE(
-            count(bar.trayImage(42.0, {true, false}, 22), calm.rect(), colors::accent(QGuiApplication::palette())) > 4,
-            true);
-        QCOMPARE(count(calm, calm.rect(), colors::accent(QGuiApplication::palette())), 0);
+        const QColor accent = colors::accent(QGuiApplication::palette());
+        QVERIFY(count(bar.trayImage(42.0, {true, false}, 22), calm.rect(), accent) > 4);
+        QCOMPARE(count(calm, calm.rect(), accent), 0);
         QVERIFY(bar.trayImage(42.0, {false, true}, 22) != calm);
     }
 };

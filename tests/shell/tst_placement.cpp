@@ -12,150 +12,114 @@ const QRect display(0, 0, 1440, 900);
 const QRect laptop(0, 25, 1440, 875); // usable area below a 25-pixel top bar
 const QRect external(1440, 0, 1920, 1080);
 
-using Screens = QList<QRect>;
-
 } // namespace
 
 class TestPlacement : public QObject {
     Q_OBJECT
 
     TempHome home;
-    int files = 0;
-
-    Preferences prefs() { return Preferences(home.config() + u"/p%1.conf"_s.arg(++files)); }
 
 private slots:
-    void keepOnScreen_data() {
-        QTest::addColumn<QRect>("frame");
-        QTest::addColumn<Screens>("screens");
-        QTest::addColumn<std::optional<QRect>>("main");
-        QTest::addColumn<QRect>("fixed");
-        QTest::newRow("inside stays") << QRect(100, 200, 300, 400) << Screens{laptop} << std::optional(laptop)
-                                      << QRect(100, 200, 300, 400);
-        QTest::newRow("left display gone") << QRect(2500, 300, 260, 180) << Screens{laptop} << std::optional(laptop)
-                                           << QRect(1440 - 260, 300, 260, 180);
-        QTest::newRow("far below, pulled up")
-            << QRect(50, 3000, 260, 180) << Screens{laptop} << std::optional(laptop) << QRect(50, 900 - 180, 260, 180);
-        QTest::newRow("above the top") << QRect(50, -500, 260, 180) << Screens{laptop} << std::optional(laptop)
-                                       << QRect(50, 25, 260, 180);
-        QTest::newRow("taller than the screen")
-            << QRect(10, 0, 340, 1200) << Screens{laptop} << std::optional(laptop) << QRect(10, 25, 340, 875);
-        QTest::newRow("wider than the screen")
-            << QRect(300, 100, 1600, 200) << Screens{laptop} << std::optional(laptop) << QRect(0, 100, 1600, 200);
-        QTest::newRow("on the second screen") << QRect(3200, 900, 260, 180) << Screens{laptop, external}
-                                              << std::optional(laptop) << QRect(3100, 900, 260, 180);
-        QTest::newRow("first overlapping screen wins") << QRect(1400, 500, 100, 100) << Screens{laptop, external}
-                                                       << std::optional(laptop) << QRect(1340, 500, 100, 100);
-        QTest::newRow("no screen at all")
-            << QRect(100, 100, 50, 50) << Screens{} << std::optional<QRect>() << QRect(0, 0, 50, 0);
-    }
     void keepOnScreen() {
-        QFETCH(QRect, frame);
-        QFETCH(Screens, screens);
-        QFETCH(std::optional<QRect>, main);
-        QFETCH(QRect, fixed);
-        QCOMPARE(placement::keepOnScreen(frame, screens, main), fixed);
+        const struct {
+            const char* name;
+            QRect frame;
+            QRect fixed;
+            QList<QRect> screens = {laptop};
+            std::optional<QRect> main = laptop;
+        } rows[] = {
+            {"inside stays", {100, 200, 300, 400}, {100, 200, 300, 400}},
+            {"left display gone", {2500, 300, 260, 180}, {1440 - 260, 300, 260, 180}},
+            {"far below, pulled up", {50, 3000, 260, 180}, {50, 900 - 180, 260, 180}},
+            {"above the top", {50, -500, 260, 180}, {50, 25, 260, 180}},
+            {"taller than the screen", {10, 0, 340, 1200}, {10, 25, 340, 875}},
+            {"wider than the screen", {300, 100, 1600, 200}, {0, 100, 1600, 200}},
+            {"on the second screen", {3200, 900, 260, 180}, {3100, 900, 260, 180}, {laptop, external}},
+            {"first overlapping screen wins", {1400, 500, 100, 100}, {1340, 500, 100, 100}, {laptop, external}},
+            {"no screen at all", {100, 100, 50, 50}, {0, 0, 50, 0}, {}, std::nullopt},
+        };
+        for (const auto& row : rows)
+            QVERIFY2(placement::keepOnScreen(row.frame, row.screens, row.main) == row.fixed, row.name);
     }
 
     void origins() {
-        const QSize mini(260, 180);
-        const QRect mf(placement::miniOrigin(laptop, mini), mini);
-        // First run: bottom-left corner 280 left of the right edge and 260 below the top.
-        QCOMPARE(mf.left(), 1440 - 280);
-        QCOMPARE(mf.top() + mf.height(), 25 + 260);
-        const QSize pinned(340, 620);
-        const QRect pf(placement::pinnedOrigin(laptop, pinned), pinned);
-        QCOMPARE(pf.left(), 1440 - 380);
-        QCOMPARE(pf.top() + pf.height(), 25 + 700);
-        // After a reset: top-left corner 20 below the top.
+        // First run: the bottom-left corner 280 (mini) or 380 (pinned) left of the right edge and 260 or 700
+        // below the top; after a reset the top-left corner 20 below the top.
+        QCOMPARE(placement::miniOrigin(laptop, {260, 180}), QPoint(1440 - 280, 25 + 260 - 180));
+        QCOMPARE(placement::pinnedOrigin(laptop, {340, 620}), QPoint(1440 - 380, 25 + 700 - 620));
         QCOMPARE(placement::miniResetOrigin(laptop), QPoint(1440 - 280, 45));
         QCOMPARE(placement::pinnedResetOrigin(laptop), QPoint(1440 - 380, 45));
     }
 
     // The popover touches the panel that holds the icon, on whichever edge it is, and stays on screen.
-    void popover_data() {
-        QTest::addColumn<std::optional<QRect>>("anchor");
-        QTest::addColumn<QRect>("area");
-        QTest::addColumn<QPoint>("expected");
+    void popover() {
         const QRect top(0, 30, 1440, 870);
         const QRect bottom(0, 0, 1440, 870);
         const QRect left(48, 0, 1392, 900);
-        QTest::newRow("top panel, icon rectangle") << std::optional(QRect(1000, 3, 24, 24)) << top << QPoint(841, 30);
-        QTest::newRow("top panel, point clicked") << std::optional(QRect(1000, 15, 1, 1)) << top << QPoint(830, 30);
-        QTest::newRow("kept inside at the right edge")
-            << std::optional(QRect(1420, 3, 20, 24)) << top << QPoint(1100, 30);
-        QTest::newRow("bottom panel") << std::optional(QRect(1000, 880, 1, 1)) << bottom << QPoint(830, 370);
-        QTest::newRow("left panel") << std::optional(QRect(10, 850, 24, 24)) << left << QPoint(48, 400);
-        QTest::newRow("panel unknown: below an icon near the top")
-            << std::optional(QRect(1000, 3, 24, 24)) << display << QPoint(841, 27);
-        QTest::newRow("panel unknown: past the panel a point near the top implies")
-            << std::optional(QRect(1000, 17, 1, 1)) << display << QPoint(830, 34);
-        QTest::newRow("panel unknown: a point near the top-left corner is a top panel's")
-            << std::optional(QRect(11, 17, 1, 1)) << display << QPoint(0, 34);
-        QTest::newRow("panel unknown: a side panel's point")
-            << std::optional(QRect(6, 500, 1, 1)) << display << QPoint(12, 250);
-        QTest::newRow("panel unknown: above an icon near the bottom")
-            << std::optional(QRect(1000, 876, 24, 24)) << display << QPoint(841, 376);
-        QTest::newRow("no anchor, top panel") << std::optional<QRect>() << top << QPoint(1100, 30);
-        QTest::newRow("no anchor, bottom panel") << std::optional<QRect>() << bottom << QPoint(1100, 370);
-        QTest::newRow("no anchor, left panel") << std::optional<QRect>() << left << QPoint(48, 0);
-        QTest::newRow("no anchor, no panel") << std::optional<QRect>() << display << QPoint(1100, 0);
-    }
-    void popover() {
-        QFETCH(std::optional<QRect>, anchor);
-        QFETCH(QRect, area);
-        QFETCH(QPoint, expected);
-        const QSize size(340, 500);
-        const QPoint at = placement::popoverOrigin(anchor, size, display, area);
-        QCOMPARE(at, expected);
-        QVERIFY(area.contains(QRect(at, size)));
+        const struct {
+            const char* name;
+            std::optional<QRect> anchor;
+            QRect area;
+            QPoint expected;
+        } rows[] = {
+            {"top panel, icon rectangle", QRect(1000, 3, 24, 24), top, {841, 30}},
+            {"top panel, point clicked", QRect(1000, 15, 1, 1), top, {830, 30}},
+            {"kept inside at the right edge", QRect(1420, 3, 20, 24), top, {1100, 30}},
+            {"bottom panel", QRect(1000, 880, 1, 1), bottom, {830, 370}},
+            {"left panel", QRect(10, 850, 24, 24), left, {48, 400}},
+            {"panel unknown: below an icon near the top", QRect(1000, 3, 24, 24), display, {841, 27}},
+            {"panel unknown: past the panel a point near the top implies", QRect(1000, 17, 1, 1), display, {830, 34}},
+            {"panel unknown: a point near the top-left corner is a top panel's", QRect(11, 17, 1, 1), display, {0, 34}},
+            {"panel unknown: a side panel's point", QRect(6, 500, 1, 1), display, {12, 250}},
+            {"panel unknown: above an icon near the bottom", QRect(1000, 876, 24, 24), display, {841, 376}},
+            {"no anchor, top panel", std::nullopt, top, {1100, 30}},
+            {"no anchor, bottom panel", std::nullopt, bottom, {1100, 370}},
+            {"no anchor, left panel", std::nullopt, left, {48, 0}},
+            {"no anchor, no panel", std::nullopt, display, {1100, 0}},
+        };
+        for (const auto& row : rows) {
+            const QPoint at = placement::popoverOrigin(row.anchor, {340, 500}, display, row.area);
+            QVERIFY2(at == row.expected && row.area.contains(QRect(at, QSize(340, 500))), row.name);
+        }
     }
 
     // Scrolling grows the advanced view until its content fits or the screen is full, and shrinks it back
-    // when scrolled up at the top.
-    void scroll_data() {
-        QTest::addColumn<std::optional<double>>("screen");
-        QTest::addColumn<double>("contentH");
-        QTest::addColumn<double>("expand");
-        QTest::addColumn<bool>("atTop");
-        QTest::addColumn<double>("dy");
-        QTest::addColumn<bool>("used");
-        QTest::addColumn<double>("after");
-        const auto tall = std::optional(1400.0);
-        QTest::newRow("grows") << tall << 900.0 << 0.0 << true << -10.0 << true << 10.0;
-        QTest::newRow("grows only until the content fits") << tall << 900.0 << 335.0 << true << -10.0 << true << 340.0;
-        QTest::newRow("content fits: scrolls") << tall << 900.0 << 340.0 << true << -10.0 << false << 340.0;
-        QTest::newRow("screen limit") << std::optional(1000.0) << 2000.0 << 100.0 << true << -300.0 << true << 140.0;
-        QTest::newRow("small screen never grows")
-            << std::optional(850.0) << 2000.0 << 0.0 << true << -10.0 << false << 0.0;
-        QTest::newRow("shrinks at the top") << tall << 900.0 << 100.0 << true << 30.0 << true << 70.0;
-        QTest::newRow("shrinks to zero, not below") << tall << 900.0 << 20.0 << true << 30.0 << true << 0.0;
-        QTest::newRow("shrinking first drops what no longer fits")
-            << tall << 700.0 << 300.0 << true << 10.0 << true << 130.0;
-        QTest::newRow("not at the top: content scrolls") << tall << 900.0 << 100.0 << false << 30.0 << false << 100.0;
-        QTest::newRow("compact at the top: content scrolls") << tall << 900.0 << 0.0 << true << 30.0 << false << 0.0;
-        QTest::newRow("no screen: at most 600")
-            << std::optional<double>() << 2000.0 << 0.0 << true << -100.0 << true << 40.0;
-    }
+    // when scrolled up at the top; the height persists.
     void scroll() {
-        QFETCH(std::optional<double>, screen);
-        QFETCH(double, contentH);
-        QFETCH(double, expand);
-        QFETCH(bool, atTop);
-        QFETCH(double, dy);
-        QFETCH(bool, used);
-        QFETCH(double, after);
-        const Preferences p = prefs();
-        PanelState ps(p);
-        ps.screenHeight = [screen] { return screen; };
-        ps.setContentH(contentH);
-        ps.setExpand(expand);
-        ps.setAtTop(atTop);
-        QCOMPARE(ps.scroll(dy), used);
-        QCOMPARE(ps.expand(), after);
-        QCOMPARE(p.panelExpand(), after);
-        // The persisted height comes back with the next state.
-        QCOMPARE(PanelState(p).expand(), after);
+        const auto tall = std::optional(1400.0);
+        const struct {
+            const char* name;
+            std::optional<double> screen;
+            double contentH, expand;
+            bool atTop;
+            double dy;
+            bool used;
+            double after;
+        } rows[] = {
+            {"grows", tall, 900, 0, true, -10, true, 10},
+            {"grows only until the content fits", tall, 900, 335, true, -10, true, 340},
+            {"content fits: scrolls", tall, 900, 340, true, -10, false, 340},
+            {"screen limit", 1000.0, 2000, 100, true, -300, true, 140},
+            {"small screen never grows", 850.0, 2000, 0, true, -10, false, 0},
+            {"shrinks at the top", tall, 900, 100, true, 30, true, 70},
+            {"shrinks to zero, not below", tall, 900, 20, true, 30, true, 0},
+            {"shrinking first drops what no longer fits", tall, 700, 300, true, 10, true, 130},
+            {"not at the top: content scrolls", tall, 900, 100, false, 30, false, 100},
+            {"compact at the top: content scrolls", tall, 900, 0, true, 30, false, 0},
+            {"no screen: at most 600", std::nullopt, 2000, 0, true, -100, true, 40},
+        };
+        int files = 0;
+        for (const auto& row : rows) {
+            const Preferences p(home.config() + u"/p%1.conf"_s.arg(++files));
+            PanelState ps(p);
+            ps.screenHeight = [screen = row.screen] { return screen; };
+            ps.setContentH(row.contentH);
+            ps.setExpand(row.expand);
+            ps.setAtTop(row.atTop);
+            QVERIFY2(ps.scroll(row.dy) == row.used, row.name);
+            QVERIFY2(ps.expand() == row.after && p.panelExpand() == row.after, row.name);
+            QVERIFY2(PanelState(p).expand() == row.after, row.name);
+        }
     }
 };
 

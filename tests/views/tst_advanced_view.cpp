@@ -33,14 +33,6 @@ namespace {
 
 constexpr int panelWidth = 312;
 
-QPalette dark() {
-    QPalette p(QColor(0x2b, 0x2b, 0x2d), QColor(0x1e, 0x1e, 0x20));
-    p.setColor(QPalette::WindowText, Qt::white);
-    p.setColor(QPalette::Text, Qt::white);
-    p.setColor(QPalette::ButtonText, Qt::white);
-    return p;
-}
-
 QList<KVRow*> shownRows(const AdvancedRows* rows) {
     QList<KVRow*> shown;
     for (KVRow* r : rows->findChildren<KVRow*>())
@@ -126,20 +118,10 @@ class TestAdvancedView : public QObject {
     }
 
 private slots:
-    void cards_data() {
-        QTest::addColumn<DetailFacts>("facts");
-        QTest::newRow("nothing collected yet") << DetailFacts{};
-        QTest::newRow("laptop with an exit node via DERP") << laptopFacts();
-        QTest::newRow("long values, private MAC, error page") << longFacts();
-        QTest::newRow("stale public IP, permission missing") << staleFacts();
-    }
-
     // Each card shows exactly the rows of its facts, with nothing clipped, whichever facts came before.
     void cards() {
-        QFETCH(DetailFacts, facts);
-        for (const QPalette& palette : {QPalette(), dark()}) {
+        for (const DetailFacts& facts : {DetailFacts{}, laptopFacts(), longFacts(), staleFacts()}) {
             AdvancedContent content;
-            content.setPalette(palette);
             content.setFacts(laptopFacts());
             content.setFacts(facts);
             content.setFixedWidth(panelWidth);
@@ -190,34 +172,22 @@ private slots:
         }
     }
 
-    void copy_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<std::optional<QString>>("copy");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("clipboard");
-        QTest::newRow("address") << u"192.168.1.1"_s << std::optional<QString>() << u"Kopiuj 192.168.1.1"_s
-                                 << u"192.168.1.1"_s;
-        QTest::newRow("ampersand is no shortcut")
-            << u"R&D"_s << std::optional<QString>() << u"Kopiuj R&&D"_s << u"R&D"_s;
-        QTest::newRow("body with its line feed")
-            << u"203.0.113.7\n"_s << std::optional<QString>() << u"Kopiuj 203.0.113.7"_s << u"203.0.113.7\n"_s;
-        QTest::newRow("address without its suffix")
-            << u"203.0.113.7 = exit node nl-exit"_s << std::optional(u"203.0.113.7"_s) << u"Kopiuj 203.0.113.7"_s
-            << u"203.0.113.7"_s;
-    }
-
+    // The row's menu copies its value, or the part of it the row names; an ampersand is no shortcut.
     void copy() {
-        QFETCH(QString, value);
-        QFETCH(std::optional<QString>, copy);
-        QFETCH(QString, item);
-        QFETCH(QString, clipboard);
-        QGuiApplication::clipboard()->setText(u"something else"_s);
-        KVRow row;
-        row.set(u"DNS"_s, value, std::nullopt, copy);
-        row.resize(panelWidth, 20);
-        QString text;
-        QCOMPARE(copyFrom(&row, &text), clipboard);
-        QCOMPARE(text, item);
+        const std::tuple<QString, std::optional<QString>, QString, QString> rows[] = {
+            {u"192.168.1.1"_s, std::nullopt, u"Kopiuj 192.168.1.1"_s, u"192.168.1.1"_s},
+            {u"R&D"_s, std::nullopt, u"Kopiuj R&&D"_s, u"R&D"_s},
+            {u"203.0.113.7\n"_s, std::nullopt, u"Kopiuj 203.0.113.7"_s, u"203.0.113.7\n"_s},
+            {u"203.0.113.7 = exit node nl-exit"_s, u"203.0.113.7"_s, u"Kopiuj 203.0.113.7"_s, u"203.0.113.7"_s}};
+        for (const auto& [value, copy, item, clipboard] : rows) {
+            QGuiApplication::clipboard()->setText(u"something else"_s);
+            KVRow row;
+            row.set(u"DNS"_s, value, std::nullopt, copy);
+            row.resize(panelWidth, 20);
+            QString text;
+            QCOMPARE(copyFrom(&row, &text), clipboard);
+            QCOMPARE(text, item);
+        }
     }
 
     // The looked-up address belongs to the route it was looked up on; another exit node brings the button back.

@@ -47,45 +47,30 @@ class TestCharts : public QObject {
     Q_OBJECT
 
 private slots:
-    void qualityBar_data();
     void qualityBar();
     void barsLayout_data();
     void barsLayout();
-    void dayBars_data();
     void dayBars();
-    void barsCaption_data();
     void barsCaption();
-    void sparklinePath_data();
     void sparklinePath();
-    void sparklineKeepsLastThirty();
     void sparklineStaysInside();
 };
 
-void TestCharts::qualityBar_data() {
-    QTest::addColumn<std::optional<double>>("ms");
-    QTest::addColumn<QColor>("color");
-    QTest::addColumn<double>("fraction");
-    QTest::newRow("0 ms") << std::optional(0.0) << colors::green << 1.0;
-    QTest::newRow("79.9 ms") << std::optional(79.9) << colors::green << 0.7337;
-    QTest::newRow("80 ms") << std::optional(80.0) << colors::orange << 0.7333;
-    QTest::newRow("200 ms") << std::optional(200.0) << colors::orange << 0.3333;
-    QTest::newRow("200.1 ms") << std::optional(200.1) << colors::red << 0.333;
-    QTest::newRow("288 ms") << std::optional(288.0) << colors::red << 0.04;
-    QTest::newRow("400 ms") << std::optional(400.0) << colors::red << 0.04;
-    QTest::newRow("lost") << std::optional<double>() << colors::red << 1.0;
-}
-
+// The bar's colour steps at 80 and above 200 ms; its length shrinks to a floor of 0.04 at 288 ms.
 void TestCharts::qualityBar() {
-    QFETCH(std::optional<double>, ms);
-    QFETCH(QColor, color);
-    QFETCH(double, fraction);
-    QVERIFY(std::abs(QualityBar::fraction(ms) - fraction) < 0.001);
-    const QImage image =
-        render({300, 10}, [&](QPainter& p, const QRectF& r) { QualityBar::paint(p, r, ms, palette()); });
-    const int end = int(fraction * 300);
-    QVERIFY(near(image.pixelColor(end - 4, 5), color));
-    if (end + 4 < 296)
-        QVERIFY(!near(image.pixelColor(end + 4, 5), color));
+    const std::tuple<std::optional<double>, QColor, double> rows[] = {
+        {0.0, colors::green, 1.0},       {79.9, colors::green, 0.7337},   {80.0, colors::orange, 0.7333},
+        {200.0, colors::orange, 0.3333}, {200.1, colors::red, 0.333},     {288.0, colors::red, 0.04},
+        {400.0, colors::red, 0.04},      {std::nullopt, colors::red, 1.0}};
+    for (const auto& [ms, color, fraction] : rows) {
+        QVERIFY(std::abs(QualityBar::fraction(ms) - fraction) < 0.001);
+        const QImage image =
+            render({300, 10}, [&](QPainter& p, const QRectF& r) { QualityBar::paint(p, r, ms, palette()); });
+        const int end = int(fraction * 300);
+        QVERIFY(near(image.pixelColor(end - 4, 5), color));
+        if (end + 4 < 296)
+            QVERIFY(!near(image.pixelColor(end + 4, 5), color));
+    }
 }
 
 void TestCharts::barsLayout_data() {
@@ -128,97 +113,78 @@ void TestCharts::barsLayout() {
         QVERIFY2(!near(image.pixelColor(at), color), qPrintable(u"(%1, %2)"_s.arg(at.x()).arg(at.y())));
 }
 
-void TestCharts::dayBars_data() {
-    QTest::addColumn<QList<MinuteRow>>("rows");
-    QTest::addColumn<QList<QPoint>>("points");
+void TestCharts::dayBars() {
     // Per point: a(ccent), r(ed), f(aint: neither white nor a full colour) or w(hite).
-    QTest::addColumn<QString>("kinds");
     // A row `ago` minutes before the current one; on 5760 px the newest is centred on x = 5758, the next on 5754.
     const auto row = [](int ago, int lost, double avg, double max) {
         return MinuteRow{u"h"_s, minuteOf(dayNow) - std::chrono::minutes(ago), 30, lost, avg, avg, max};
     };
-    QTest::newRow("average bar, faint whisker up to the maximum, a minute without a row blank")
-        << QList{row(1, 0, 10, 40)} << QList<QPoint>{{5758, 190}, {5758, 140}, {5758, 40}, {5754, 190}} << u"affw"_s;
-    QTest::newRow("a minute with a loss is a full red bar")
-        << QList{row(1, 2, 10, 40), row(2, 30, 0, 0)} << QList<QPoint>{{5758, 30}, {5754, 30}} << u"rr"_s;
-    QTest::newRow("minutes older than a day are left out, also from the scale")
-        << QList{row(1440, 0, 20, 20), row(1441, 0, 80, 80)} << QList<QPoint>{{2, 30}} << u"a"_s;
-}
-
-void TestCharts::dayBars() {
-    QFETCH(QList<MinuteRow>, rows);
-    QFETCH(QList<QPoint>, points);
-    QFETCH(QString, kinds);
-    const QImage image = render({5760, 200}, [&](QPainter& p, const QRectF& r) {
-        Bars::paint(p, r, Bars::columns(rows, dayNow), Bars::daySlotCount(), palette());
-    });
-    const QColor accent = colors::accent(palette());
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        const QColor c = image.pixelColor(points[i]);
-        const bool ok = kinds[i] == u'a'   ? near(c, accent)
-                        : kinds[i] == u'r' ? near(c, colors::red)
-                        : kinds[i] == u'f' ? !near(c, Qt::white) && !near(c, accent)
-                                           : near(c, Qt::white);
-        QVERIFY2(ok, qPrintable(u"(%1, %2)"_s.arg(points[i].x()).arg(points[i].y())));
+    const std::tuple<const char*, QList<MinuteRow>, QList<QPoint>, QString> cases[] = {
+        {"average bar, faint whisker up to the maximum, a minute without a row blank",
+         {row(1, 0, 10, 40)},
+         {{5758, 190}, {5758, 140}, {5758, 40}, {5754, 190}},
+         u"affw"_s},
+        {"a minute with a loss is a full red bar",
+         {row(1, 2, 10, 40), row(2, 30, 0, 0)},
+         {{5758, 30}, {5754, 30}},
+         u"rr"_s},
+        {"minutes older than a day are left out, also from the scale",
+         {row(1440, 0, 20, 20), row(1441, 0, 80, 80)},
+         {{2, 30}},
+         u"a"_s}};
+    for (const auto& [name, rows, points, kinds] : cases) {
+        const QImage image = render({5760, 200}, [&](QPainter& p, const QRectF& r) {
+            Bars::paint(p, r, Bars::columns(rows, dayNow), Bars::daySlotCount(), palette());
+        });
+        const QColor accent = colors::accent(palette());
+        for (qsizetype i = 0; i < points.size(); ++i) {
+            const QColor c = image.pixelColor(points[i]);
+            const bool ok = kinds[i] == u'a'   ? near(c, accent)
+                            : kinds[i] == u'r' ? near(c, colors::red)
+                            : kinds[i] == u'f' ? !near(c, Qt::white) && !near(c, accent)
+                                               : near(c, Qt::white);
+            QVERIFY2(ok, qPrintable(u"%1 (%2, %3)"_s.arg(QLatin1String(name)).arg(points[i].x()).arg(points[i].y())));
+        }
     }
-}
-
-void TestCharts::barsCaption_data() {
-    QTest::addColumn<Values>("values");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("one answer") << Values{20.0} << u"max 20 ms"_s;
-    QTest::newRow("largest of several") << Values{12.0, std::nullopt, 35.2, 8.0} << u"max 35 ms"_s;
-    QTest::newRow("half rounds away from zero") << Values{34.5} << u"max 35 ms"_s;
-    QTest::newRow("only lost pings") << Values{std::nullopt} << u"max 1 ms"_s;
-    QTest::newRow("below 1 ms") << Values{0.4} << u"max 1 ms"_s;
-    QTest::newRow("no samples") << Values{} << u"max 1 ms"_s;
 }
 
 void TestCharts::barsCaption() {
-    QFETCH(Values, values);
-    QFETCH(QString, caption);
-    QCOMPARE(Bars::caption(Bars::columns(samples(values))), caption);
+    const std::tuple<Values, QString> rows[] = {
+        {{20.0}, u"max 20 ms"_s},        {{12.0, std::nullopt, 35.2, 8.0}, u"max 35 ms"_s},
+        {{34.5}, u"max 35 ms"_s}, // half rounds away from zero
+        {{std::nullopt}, u"max 1 ms"_s}, {{0.4}, u"max 1 ms"_s},
+        {Values{}, u"max 1 ms"_s}};
+    for (const auto& [values, caption] : rows)
+        QCOMPARE(Bars::caption(Bars::columns(samples(values))), caption);
 }
 
-void TestCharts::sparklinePath_data() {
-    QTest::addColumn<Values>("values");
-    // Each element: x, y and whether it starts a new stroke, on a 90 × 30 chart.
-    QTest::addColumn<QList<QPointF>>("points");
-    QTest::addColumn<QList<bool>>("starts");
-    QTest::newRow("nothing") << Values{} << QList<QPointF>{} << QList<bool>{};
-    QTest::newRow("one answer is a lone point") << Values{25.0} << QList<QPointF>{{0, 0}} << QList<bool>{true};
-    QTest::newRow("a line, larger higher, zero on the bottom")
-        << Values{0.0, 20.0, 10.0, 20.0} << QList<QPointF>{{0, 30}, {30, 0}, {60, 15}, {90, 0}}
-        << QList<bool>{true, false, false, false};
-    // A lone point draws nothing; the path drops it when the next stroke starts.
-    QTest::newRow("every lost ping breaks the line")
-        << Values{10.0, std::nullopt, 20.0, 40.0, std::nullopt, 40.0, std::nullopt}
-        << QList<QPointF>{{30, 15}, {45, 0}, {75, 0}} << QList<bool>{true, false, true};
-    QTest::newRow("lost first") << Values{std::nullopt, 5.0, 10.0} << QList<QPointF>{{45, 15}, {90, 0}}
-                                << QList<bool>{true, false};
-    QTest::newRow("all lost") << Values{std::nullopt, std::nullopt} << QList<QPointF>{} << QList<bool>{};
-}
-
+// Points of a 90 × 30 chart, larger values higher and zero on the bottom; each lost ping breaks the line, a
+// lone point draws nothing (the path drops it when the next stroke starts), and only the newest 30 count.
 void TestCharts::sparklinePath() {
-    QFETCH(Values, values);
-    QFETCH(QList<QPointF>, points);
-    QFETCH(QList<bool>, starts);
-    const QPainterPath path = Sparkline::path(samples(values), {90, 30});
-    QCOMPARE(path.elementCount(), points.size());
-    for (int i = 0; i < path.elementCount(); ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
-        QCOMPARE(QPointF(e), points[i]);
-        QCOMPARE(e.isMoveTo(), starts[i]);
+    // Per point: x, y and whether it starts a stroke.
+    const std::tuple<Values, QList<std::tuple<double, double, bool>>> rows[] = {
+        {{}, {}},
+        {{25.0}, {{0, 0, true}}},
+        {{0.0, 20.0, 10.0, 20.0}, {{0, 30, true}, {30, 0, false}, {60, 15, false}, {90, 0, false}}},
+        {{10.0, std::nullopt, 20.0, 40.0, std::nullopt, 40.0, std::nullopt},
+         {{30, 15, true}, {45, 0, false}, {75, 0, true}}},
+        {{std::nullopt, 5.0, 10.0}, {{45, 15, true}, {90, 0, false}}},
+        {{std::nullopt, std::nullopt}, {}}};
+    for (const auto& [values, points] : rows) {
+        const QPainterPath path = Sparkline::path(samples(values), {90, 30});
+        QCOMPARE(path.elementCount(), points.size());
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const auto& [x, y, start] = points[i];
+            QCOMPARE(QPointF(path.elementAt(i)), QPointF(x, y));
+            QCOMPARE(path.elementAt(i).isMoveTo(), start);
+        }
     }
-}
-
-void TestCharts::sparklineKeepsLastThirty() {
+    // The 11th of 40 samples opens the line at the left edge; the newest ends it at the right.
     Values values;
     for (int i = 1; i <= 40; ++i)
         values.append(double(i));
     const QPainterPath path = Sparkline::path(samples(values), {290, 40});
     QCOMPARE(path.elementCount(), 30);
-    // The 11th sample (11 ms of a 40 ms top) opens the line at the left edge; the newest ends it at the right.
     QCOMPARE(QPointF(path.elementAt(0)), QPointF(0, 40 * (1 - 11.0 / 40)));
     QCOMPARE(QPointF(path.elementAt(29)), QPointF(290, 0));
 }

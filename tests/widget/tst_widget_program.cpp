@@ -1,14 +1,22 @@
+#include "common/container.h"
+#include "support/rows.h"
 #include "support/temp_home.h"
 #include "widget/options.h"
+#include "widget/provider.h"
+#include "widget/snapshot_watch.h"
 
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
+
+const Timestamp noon = fromReferenceSeconds(800'000'000);
 
 struct Result {
     int code = -1;
@@ -29,13 +37,33 @@ Result widget(const QStringList& args) {
             p.readAllStandardError()};
 }
 
-Snapshot sample() {
+Snapshot sample(double down, Timestamp time = noon) {
     Snapshot s;
-    s.time = std::chrono::system_clock::now();
-    s.down = 999'999;
+    s.time = time;
+    s.down = down;
     s.up = 1'000'000;
     s.hosts = {{u"127.0.0.1"_s, u"ja"_s, 200.1}, {u"::1"_s, u"ja6"_s, 1}};
     return s;
+}
+
+Entry snapshotEntry() {
+    Entry got;
+    Provider().getSnapshot(noon, [&](const Entry& e) { got = e; });
+    return got;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Waits for the watch to report; later reports of the same change are let through first.
+bool reported(QSignalSpy& spy) {
+    const bool seen = !spy.isEmpty() || spy.wait(5000);
+    QTest::qWait(50);
+    spy.clear();
+    return seen;
 }
 
 // Pixels that are neither see-through nor the background: what was drawn on the widget.
@@ -44,8 +72,7 @@ int inkPixels(const QImage& image) {
     int ink = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(image.pixel(x, y)) == 255 && image.pixel(x, y) != background)
-                ++ink;
+            ink += qAlpha(image.pixel(x, y)) == 255 && image.pixel(x, y) != background;
     return ink;
 }
 
@@ -55,86 +82,136 @@ class TestWidgetProgram : public QObject {
     Q_OBJECT
 
     TempHome home;
+    QString file;
 
 private slots:
-    // Rendering and --status are run below; here the switches that would show a window.
-    void options_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("family");
-        using M = Options::Mode;
-        QTest::newRow("nothing") << QStringList() << int(M::Show) << int(Family::Small);
-        QTest::newRow("size") << QStringList{u"--size"_s, u"medium"_s} << int(M::Show) << int(Family::Medium);
-        QTest::newRow("help") << QStringList{u"--status"_s, u"-h"_s} << int(M::Help) << int(Family::Small);
-    }
-    void options() {
-        QFETCH(QStringList, args);
-        QFETCH(int, mode);
-        QFETCH(int, family);
-        const Options o = parseOptions(args);
-        QCOMPARE(o.error, QString());
-        QCOMPARE(int(o.mode), mode);
-        QCOMPARE(int(o.family), family);
+    void init() {
+        file = *Snapshot::url();
+        QDir(QFileInfo(file).path()).removeRecursively();
     }
 
-    void renderDrawsEachFamily_data() {
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("small") << u"small"_s << QSize(170, 170);
-        QTest::newRow("medium") << u"medium"_s << QSize(364, 170);
+    // Rendering and --status are run below; here the switches that would show a window.
+    void options() {
+        using M = Options::Mode;
+        const std::tuple<QStringList, M, Family> rows[] = {{{}, M::Show, Family::Small},
+                                                           {{u"--size"_s, u"medium"_s}, M::Show, Family::Medium},
+                                                           {{u"--status"_s, u"-h"_s}, M::Help, Family::Small}};
+        for (const auto& [args, mode, family] : rows) {
+            const Options o = parseOptions(args);
+            ROW_COMPARE(args.join(u' '), o.error, QString());
+            ROW_COMPARE(args.join(u' '), int(o.mode), int(mode));
+            ROW_COMPARE(args.join(u' '), int(o.family), int(family));
+        }
     }
+
+    void providerReadsTheFileEveryTime() {
+        QVERIFY(!snapshotEntry().snap);
+        sample(1).write();
+        QCOMPARE(snapshotEntry().snap, std::optional(sample(1)));
+        // Dated ahead of the clock: a clock correction is let through, a date to come is no measurement.
+        sample(4, noon + 30s).write();
+        QCOMPARE(snapshotEntry().snap, std::optional(sample(4, noon + 30s)));
+        sample(4, noon + 2min).write();
+        QVERIFY(!snapshotEntry().snap);
+        writeFile(file, sample(3).encode().chopped(4));
+        QVERIFY(!snapshotEntry().snap);
+        // The timeline holds one entry for five minutes.
+        sample(7).write();
+        std::optional<Timeline> got;
+        Provider().getTimeline(noon, [&](const Timeline& t) { got = t; });
+        QCOMPARE(got->entries.size(), 1);
+        QCOMPARE(got->entries[0].date, noon);
+        QCOMPARE(got->entries[0].snap, std::optional(sample(7)));
+        QCOMPARE(between(noon, got->reloadAt).count(), 300.0);
+    }
+
+    // The application replaces the file by renaming a new one over it, again and again.
+    void watchFollowsAtomicReplaces() {
+        sample(1).write();
+        SnapshotWatch watch(file);
+        QSignalSpy spy(&watch, &SnapshotWatch::changed);
+        for (int i = 2; i < 5; ++i) {
+            sample(i).write();
+            QVERIFY2(reported(spy), qPrintable(u"replace %1"_s.arg(i)));
+            QCOMPARE(snapshotEntry().snap->down, double(i));
+            QVERIFY(watch.watched().contains(file));
+        }
+        // Written in place, too.
+        writeFile(file, sample(9).encode());
+        QVERIFY(reported(spy));
+        QFile::remove(file);
+        QVERIFY(reported(spy));
+        QVERIFY(!watch.watched().contains(file));
+        sample(10).write();
+        QVERIFY(reported(spy));
+        QVERIFY(watch.watched().contains(file));
+    }
+
+    // Before the application ever ran there is no container; the watch waits on the nearest folder there is.
+    void watchWaitsForTheContainer() {
+        const QString container = QFileInfo(file).path();
+        SnapshotWatch watch(file);
+        QCOMPARE(watch.watched(), QStringList{home.data()});
+        QSignalSpy spy(&watch, &SnapshotWatch::changed);
+        QVERIFY(QDir().mkpath(container));
+        QVERIFY(reported(spy));
+        QCOMPARE(watch.watched(), QStringList{container});
+        sample(4).write();
+        QVERIFY(reported(spy));
+        QCOMPARE(snapshotEntry().snap, std::optional(sample(4)));
+        // Even the data folder may be missing.
+        QVERIFY(QDir(home.data()).removeRecursively());
+        QVERIFY(reported(spy));
+        QCOMPARE(watch.watched(), QStringList{home.path()});
+    }
+
     void renderDrawsEachFamily() {
-        QFETCH(QString, family);
-        QFETCH(QSize, size);
         const QString png = home.path() + u"/w.png"_s;
-        const auto draw = [&](QStringList extra) {
+        const auto draw = [&](const QString& family, QStringList extra) {
             QFile::remove(png);
             const Result r = widget(QStringList{u"--render"_s, family, png} + extra);
             if (r.code != 0)
                 qWarning() << r.err;
             return r.code == 0 ? QImage(png) : QImage();
         };
-        QFile::remove(*Snapshot::url());
-        const QImage missing = draw({});
-        sample().write();
-        const QImage data = draw({});
-        const QImage placeholder = draw({u"--placeholder"_s});
-        // HiDPI and the dark look, whatever the desktop's.
-        const QImage dark = draw({u"--scale"_s, u"2"_s, u"--dark"_s});
-        QCOMPARE(dark.size(), size * 2);
-        QVERIFY(qGray(dark.pixel(dark.width() / 2, 8)) < 80);
-        for (const QImage& i : {missing, data, placeholder}) {
-            QCOMPARE(i.size(), size);
-            QVERIFY(i.hasAlphaChannel());
-            QCOMPARE(qAlpha(i.pixel(0, 0)), 0);
+        for (const auto& [family, size] : {std::pair(u"small"_s, QSize(170, 170)), {u"medium"_s, QSize(364, 170)}}) {
+            QFile::remove(file);
+            const QImage missing = draw(family, {});
+            sample(999'999, std::chrono::system_clock::now()).write();
+            const QImage data = draw(family, {});
+            const QImage placeholder = draw(family, {u"--placeholder"_s});
+            // HiDPI and the dark look, whatever the desktop's.
+            const QImage dark = draw(family, {u"--scale"_s, u"2"_s, u"--dark"_s});
+            QCOMPARE(dark.size(), size * 2);
+            QVERIFY(qGray(dark.pixel(dark.width() / 2, 8)) < 80);
+            for (const QImage& i : {missing, data, placeholder}) {
+                QCOMPARE(i.size(), size);
+                QVERIFY(i.hasAlphaChannel());
+                QCOMPARE(qAlpha(i.pixel(0, 0)), 0);
+            }
+            // One short line when there is nothing to show; far more with figures.
+            QVERIFY(inkPixels(missing) > 100);
+            QVERIFY(inkPixels(data) > 2 * inkPixels(missing));
+            QVERIFY(data != placeholder);
         }
-        // One short line when there is nothing to show; far more with figures.
-        QVERIFY(inkPixels(missing) > 100);
-        QVERIFY(inkPixels(data) > 2 * inkPixels(missing));
-        QVERIFY(data != placeholder);
-    }
-
-    void renderReportsAnUnwritableFile() {
         const Result r = widget({u"--render"_s, u"small"_s, home.path() + u"/no/such/folder/w.png"_s});
         QCOMPARE(r.code, 1);
         QVERIFY(r.err.contains("nie można zapisać"));
     }
 
     void statusPrintsOneJsonLine() {
-        QFile::remove(*Snapshot::url());
-        Result r = widget({u"--status"_s});
-        QCOMPARE(r.code, 0);
-        QVERIFY(r.out.endsWith('\n') && r.out.count('\n') == 1);
-        QCOMPARE(QJsonDocument::fromJson(r.out).object().value("text"_L1).toString(), u"Uruchom Tarnwick"_s);
-
-        sample().write();
-        r = widget({u"--status"_s});
-        QCOMPARE(r.code, 0);
-        QVERIFY(r.out.endsWith('\n') && r.out.count('\n') == 1);
-        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-        QCOMPARE(o.value("text"_L1).toString(), u"↓ 1000 KB/s ↑ 1.0 MB/s · 200 ms"_s);
-        QCOMPARE(o.value("class"_L1).toString(), u"red"_s);
-        QVERIFY(o.value("tooltip"_L1).toString().startsWith(u"ja: 200 ms\nja6: 1 ms\n"_s));
+        for (const bool written : {false, true}) {
+            if (written)
+                sample(999'999, std::chrono::system_clock::now()).write();
+            const Result r = widget({u"--status"_s});
+            QCOMPARE(r.code, 0);
+            QVERIFY(r.out.endsWith('\n') && r.out.count('\n') == 1);
+            const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+            QCOMPARE(o.value("text"_L1).toString(),
+                     written ? u"↓ 1000 KB/s ↑ 1.0 MB/s · 200 ms"_s : u"Uruchom Tarnwick"_s);
+            if (written)
+                QVERIFY(o.value("tooltip"_L1).toString().startsWith(u"ja: 200 ms\nja6: 1 ms\n"_s));
+        }
     }
 };
 

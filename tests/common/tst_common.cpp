@@ -1,6 +1,9 @@
 #include "common/container.h"
+#include "common/printable.h"
 #include "common/snapshot.h"
+#include "common/texts.h"
 #include "support/hostile_file.h"
+#include "support/rows.h"
 #include "support/temp_home.h"
 
 #include <QJsonDocument>
@@ -38,20 +41,47 @@ QByteArray withValue(const QString& key, const QJsonValue& value) {
 
 } // namespace
 
-class TestSnapshot : public QObject {
+class TestCommon : public QObject {
     Q_OBJECT
 
     TempHome home;
 
 private slots:
-    void roundTrip() {
-        const Snapshot s = sample();
-        const auto back = Snapshot::decode(s.encode());
-        QVERIFY(back.has_value());
-        QCOMPARE(*back, s);
+    void texts() {
+        // Decimal units; rounding that reaches 1000 moves to the next unit; digits are never grouped.
+        const std::pair<quint64, QString> counts[] = {
+            {0, u"0 B"_s},          {999, u"999 B"_s},           {1000, u"1 kB"_s},
+            {87499, u"87 kB"_s},    {12340000, u"12.3 MB"_s},    {8500000000, u"8.50 GB"_s},
+            {999'999, u"1.0 MB"_s}, {999'950'000, u"1.00 GB"_s}, {~quint64(0), u"18.45 EB"_s}};
+        for (const auto& [bytes, text] : counts)
+            ROW_COMPARE(bytes, byteCount(bytes), text);
+        const Timestamp now = fromReferenceSeconds(8e8);
+        const std::pair<int, QString> ages[] = {
+            {-30, u"teraz"_s},   {4, u"teraz"_s},      {59, u"59 s"_s},       {60, u"1 min"_s},
+            {3599, u"59 min"_s}, {7300, u"2 godz."_s}, {86400, u"1 dzień"_s}, {4 * 86400 + 5, u"4 dni"_s}};
+        for (const auto& [seconds, text] : ages)
+            ROW_COMPARE(seconds, relativeAge(now - std::chrono::seconds(seconds), now), text);
+        // Further apart than the clock's nanoseconds reach in a difference.
+        QCOMPARE(relativeAge(Timestamp::min(), Timestamp::max()), u"213503 dni"_s);
     }
 
-    void absentValuesAreLeftOut() {
+    void printableShowsWhatWouldAct() {
+        const std::pair<QString, QString> rows[] = {
+            {u"Sieć Łódź 🛜"_s, u"Sieć Łódź 🛜"_s},
+            {u"a\x1b]0;x\ab"_s, u"a\\x1b]0;x\\x07b"_s},
+            {u"a\r\nb\tc"_s, u"a\\x0d\\x0ab\\x09c"_s},
+            {u"\x7f\u009b2J"_s, u"\\x7f\\x9b2J"_s},
+            {u"abc\u202Etxt.exe"_s, u"abc\\u202etxt.exe"_s}, // bidirectional override
+            {u"a\u2028b"_s, u"a\\u2028b"_s},
+            {QString(QChar(0xd800)) + u'x', u"\\ud800x"_s},         // lone surrogate
+            {QString::fromUcs4(U"a\U000E0041"), u"a\\U000e0041"_s}, // tag character
+        };
+        for (const auto& [text, shown] : rows)
+            ROW_COMPARE(shown, printable(text), shown);
+    }
+
+    void roundTripLeavesAbsentValuesOut() {
+        QCOMPARE(Snapshot::decode(sample().encode()), std::optional(sample()));
         Snapshot s = sample();
         s.exit.reset();
         s.hosts = {{u"nas"_s, u"nas"_s, std::nullopt}};
@@ -62,57 +92,48 @@ private slots:
         const auto n = Snapshot::decode(R"({"future":{"x":1},"hotspotToday":0,"hotspot":false,"exit":null,)"
                                         R"("hosts":[{"ms":null,"name":"a","host":"a"}],"up":0,"down":0,"time":1})");
         QVERIFY(n && !n->exit && !n->hosts[0].ms);
-    }
-
-    void timeCountsFrom2001() {
-        const auto s = Snapshot::decode(withValue(u"time"_s, 1.0));
-        QVERIFY(s.has_value());
-        QCOMPARE(
-            QDateTime::fromMSecsSinceEpoch(
-                std::chrono::duration_cast<std::chrono::milliseconds>(s->time.time_since_epoch()).count(), Qt::UTC),
-            QDateTime(QDate(2001, 1, 1), QTime(0, 0, 1), Qt::UTC));
+        // Time counts from 2001.
+        QCOMPARE(n->time, Timestamp(std::chrono::seconds(978'307'201)));
         QCOMPARE(object(sample().encode()).value(u"time"_s).toDouble(), 795'000'000.25);
     }
 
-    void wholeDocumentOrNothing_data() {
-        QTest::addColumn<QByteArray>("json");
-        for (const QString& key : {u"time"_s, u"down"_s, u"up"_s, u"hosts"_s, u"hotspot"_s, u"hotspotToday"_s})
-            QTest::addRow("without %s", qPrintable(key)) << withValue(key, QJsonValue::Undefined);
-        QTest::newRow("text time") << withValue(u"time"_s, u"2026-01-01"_s);
-        QTest::newRow("number as flag") << withValue(u"hotspot"_s, 1);
-        QTest::newRow("negative count") << withValue(u"hotspotToday"_s, -1);
-        QTest::newRow("fractional count") << withValue(u"hotspotToday"_s, 1.5);
-        QTest::newRow("exit as number") << withValue(u"exit"_s, 3);
-        QTest::newRow("hosts as object") << withValue(u"hosts"_s, QJsonObject());
-        QTest::newRow("host without name") << withValue(u"hosts"_s, QJsonArray{QJsonObject{{u"host"_s, u"a"_s}}});
-        QTest::newRow("ms as text") << withValue(
-            u"hosts"_s, QJsonArray{QJsonObject{{u"host"_s, u"a"_s}, {u"name"_s, u"a"_s}, {u"ms"_s, u"1"_s}}});
-        QTest::newRow("time beyond the clock") << withValue(u"time"_s, 1e300);
-        QTest::newRow("time past 2137") << withValue(u"time"_s, 1e11);
-        QTest::newRow("time before 2001") << withValue(u"time"_s, -1.0);
-        QTest::newRow("array") << QByteArray("[]");
-        QTest::newRow("truncated") << sample().encode().chopped(9);
-        QTest::newRow("binary") << QByteArray("\xff\xfe\x00{\"time\"", 10);
-        QTest::newRow("deep nesting") << QByteArray(100000, '[');
-    }
     void wholeDocumentOrNothing() {
-        QFETCH(QByteArray, json);
-        QVERIFY(!Snapshot::decode(json));
+        QList<std::pair<QString, QByteArray>> rows;
+        for (const QString& key : {u"time"_s, u"down"_s, u"up"_s, u"hosts"_s, u"hotspot"_s, u"hotspotToday"_s})
+            rows.append({u"without "_s + key, withValue(key, QJsonValue::Undefined)});
+        rows += {
+            {u"text time"_s, withValue(u"time"_s, u"2026-01-01"_s)},
+            {u"number as flag"_s, withValue(u"hotspot"_s, 1)},
+            {u"negative count"_s, withValue(u"hotspotToday"_s, -1)},
+            {u"fractional count"_s, withValue(u"hotspotToday"_s, 1.5)},
+            {u"exit as number"_s, withValue(u"exit"_s, 3)},
+            {u"hosts as object"_s, withValue(u"hosts"_s, QJsonObject())},
+            {u"host without name"_s, withValue(u"hosts"_s, QJsonArray{QJsonObject{{u"host"_s, u"a"_s}}})},
+            {u"ms as text"_s, withValue(u"hosts"_s, QJsonArray{QJsonObject{
+                                                        {u"host"_s, u"a"_s}, {u"name"_s, u"a"_s}, {u"ms"_s, u"1"_s}}})},
+            {u"time beyond the clock"_s, withValue(u"time"_s, 1e300)},
+            {u"time past 2137"_s, withValue(u"time"_s, 1e11)},
+            {u"time before 2001"_s, withValue(u"time"_s, -1.0)},
+            {u"array"_s, "[]"},
+            {u"truncated"_s, sample().encode().chopped(9)},
+            {u"binary"_s, QByteArray("\xff\xfe\x00{\"time\"", 10)},
+            {u"deep nesting"_s, QByteArray(100000, '[')},
+        };
+        for (const auto& [name, json] : rows)
+            ROW_COMPARE(name, Snapshot::decode(json), std::optional<Snapshot>());
     }
 
+    // Replaced whole, with no temporary files left behind.
     void fileLivesInTheSharedContainer() {
         const auto url = Snapshot::url();
-        QVERIFY(url.has_value());
-        QCOMPARE(*url, home.data() + u'/' + QLatin1StringView(appGroupId) + u"/snapshot.json"_s);
+        QCOMPARE(url, std::optional(home.data() + u'/' + QLatin1StringView(appGroupId) + u"/snapshot.json"_s));
         QVERIFY(!Snapshot::read());
-        const Snapshot s = sample();
+        Snapshot s = sample();
         s.write();
         QCOMPARE(Snapshot::read(), std::optional(s));
-        // Replaced whole, with no temporary files left behind.
-        Snapshot next = s;
-        next.hosts.clear();
-        next.write();
-        QCOMPARE(Snapshot::read(), std::optional(next));
+        s.hosts.clear();
+        s.write();
+        QCOMPARE(Snapshot::read(), std::optional(s));
         QCOMPARE(QDir(QFileInfo(*url).path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"snapshot.json"_s});
     }
 
@@ -161,5 +182,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSnapshot)
-#include "tst_snapshot.moc"
+QTEST_GUILESS_MAIN(TestCommon)
+#include "tst_common.moc"
