@@ -24,16 +24,6 @@ class TestPreferences : public QObject {
     }
 
 private slots:
-    void defaultsWhenNothingIsStored() {
-        const Preferences p(fileWith(""));
-        QCOMPARE(p.hosts(), defaultHosts());
-        QVERIFY(p.hostLabels().isEmpty());
-        QCOMPARE(p.tab(), u"Przeglad"_s);
-        QVERIFY(!p.advanced() && !p.pinned() && !p.mini() && !p.loginAsked());
-        QCOMPARE(p.hotspotLimitGB() + p.panelExpand(), 0.0);
-        QVERIFY(!p.frame(Preferences::Frame::Mini));
-    }
-
     void valuesSurviveARestart_data() {
         QTest::addColumn<QStringList>("hosts");
         QTest::newRow("empty list stays empty") << QStringList();

@@ -8,7 +8,6 @@
 #include "widget/widget_view.h"
 
 #include <QGuiApplication>
-#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPalette>
@@ -67,14 +66,6 @@ QStringList texts(const QList<Item>& items, Role r) {
     return t;
 }
 
-QPalette light() {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0xf6, 0xf6, 0xf6));
-    p.setColor(QPalette::WindowText, QColor(0x1d, 0x1d, 0x1f));
-    p.setColor(QPalette::Highlight, QColor(0x00, 0x7a, 0xff));
-    return p;
-}
-
 // The situations a user meets, for the checks below.
 QMap<QString, std::optional<Snapshot>> scenarios() {
     QMap<QString, std::optional<Snapshot>> m;
@@ -82,28 +73,17 @@ QMap<QString, std::optional<Snapshot>> scenarios() {
         {{u"1.1.1.1"_s, u"Cloudflare"_s, 23.4}, {u"192.168.1.1"_s, u"router"_s, 2.1}, {u"nas"_s, u"nas"_s, lost}},
         2'345'678, 123'456);
     m[u"normal"_s] = normal;
-    Snapshot hotspot = normal;
-    hotspot.hotspot = true;
-    hotspot.hotspotToday = 123'456'789;
-    hotspot.hosts[0].ms = 143;
-    m[u"hotspot"_s] = hotspot;
-    Snapshot exit = normal;
-    exit.exit = u"nl-ams-exit"_s;
-    exit.hosts[0].ms = 250;
-    exit.time = noon - 4000s;
-    m[u"exit"_s] = exit;
-    hotspot.exit = u"nl-ams-exit"_s;
-    hotspot.down = hotspot.up = 999'999;
-    m[u"exit-hotspot-busy"_s] = hotspot;
-    Snapshot six = snapshot(hosts(6));
-    six.hosts[1].name = u"a host whose name is far too long to fit into one row of the widget"_s;
-    six.hosts[2].ms = 80;
-    six.hosts[3].ms = lost;
-    m[u"six-hosts"_s] = six;
-    Snapshot names = snapshot(hosts(4), 987'600'000, 456'700'000);
+    normal.hotspot = true;
+    normal.hotspotToday = 123'456'789;
+    normal.exit = u"nl-ams-exit"_s;
+    normal.down = normal.up = 999'999;
+    normal.time = noon - 4000s;
+    m[u"exit-hotspot-busy"_s] = normal;
+    Snapshot names = snapshot(hosts(6), 987'600'000, 456'700'000);
     for (HostPing& h : names.hosts)
         h.name = u"%1 with a name far too long for any widget"_s.arg(h.host);
     names.hosts[0].ms = 1234.5;
+    names.hosts[3].ms = lost;
     names.hotspot = true;
     names.hotspotToday = 999'999'999'999;
     m[u"long-names"_s] = names;
@@ -213,6 +193,7 @@ private slots:
     // Hosts in the snapshot, family, and the expected rows (empty: the big number).
     void bodyLayout() {
         const QStringList four{u"host 1"_s, u"host 2"_s, u"host 3"_s, u"host 4"_s};
+        const QStringList ms{u"10 ms"_s, u"20 ms"_s, u"30 ms"_s, u"40 ms"_s};
         const std::tuple<Family, int, QStringList> rows[] = {{Family::Small, 0, {}},
                                                              {Family::Medium, 0, {}},
                                                              {Family::Medium, 1, {u"host 1"_s}},
@@ -220,11 +201,10 @@ private slots:
         for (const auto& [family, count, names] : rows) {
             const QList<Item> items = layout(family, snapshot(hosts(count)));
             ROW_COMPARE(count, texts(items, Role::RowName), names);
-            ROW_COMPARE(count, withRole(items, Role::Dot).size(), names.size());
-            ROW_COMPARE(count, withRole(items, Role::RowMs).size(), names.size());
+            ROW_COMPARE(count, texts(items, Role::RowMs), ms.first(names.size()));
             for (const Item& dot : withRole(items, Role::Dot))
                 ROW_COMPARE(count, dot.color, green);
-            QVERIFY(withRole(items, Role::BigMs).isEmpty());
+            ROW_COMPARE(count, withRole(items, Role::Dot).size() + withRole(items, Role::BigMs).size(), names.size());
             // Header, rates and age are always there, top to bottom.
             ROW_COMPARE(count, texts(items, Role::Title), QStringList{u"Tarnwick"_s});
             ROW_COMPARE(count, texts(items, Role::Down), QStringList{u"↓ 1000 KB/s"_s});
@@ -249,9 +229,7 @@ private slots:
         QVERIFY(withRole(items, Role::RowName).isEmpty());
         // "ms" sits on the number's baseline, right after it.
         const Item big = withRole(items, Role::BigMs)[0], unit = withRole(items, Role::MsUnit)[0];
-        QCOMPARE(unit.baseline, big.baseline);
-        QVERIFY(unit.rect.left() >= big.rect.right());
-        QVERIFY(withRole(items, Role::FirstName)[0].rect.top() > big.rect.top());
+        QVERIFY(unit.baseline == big.baseline && unit.rect.left() >= big.rect.right());
     }
 
     void markers() {
@@ -263,12 +241,12 @@ private slots:
                 if (exit)
                     s.exit = u"nl-exit"_s;
                 for (Family f : {Family::Small, Family::Medium}) {
-                    const QList<Item> items = layout(f, s, light());
+                    const QList<Item> items = layout(f, s);
                     QCOMPARE(withRole(items, Role::PhoneIcon).size(), int(hotspot));
                     QCOMPARE(withRole(items, Role::ExitIcon).size(), int(exit));
                     QCOMPARE(texts(items, Role::Hotspot), hotspot ? QStringList{u"0 B dziś"_s} : QStringList());
                     if (exit)
-                        QCOMPARE(withRole(items, Role::ExitIcon)[0].color, light().color(QPalette::Highlight));
+                        QCOMPARE(withRole(items, Role::ExitIcon)[0].color, QPalette().color(QPalette::Highlight));
                     // The markers sit at the right end of the header, after the title.
                     const Item title = withRole(items, Role::Title)[0];
                     for (Role r : {Role::PhoneIcon, Role::ExitIcon})
@@ -279,10 +257,8 @@ private slots:
         }
     }
 
-    // Whatever the figures, every piece stays inside the widget's margins and nothing on a line overlaps; every
-    // scenario renders light and dark, with see-through rounded corners and the palette's window colour at the
-    // middle of the edges.
-    void everythingFitsAndRenders() {
+    // Whatever the figures, every piece stays inside the widget's margins and nothing on a line overlaps.
+    void everythingFits() {
         const auto all = scenarios();
         for (auto it = all.cbegin(); it != all.cend(); ++it) {
             const std::optional<Snapshot>& snap = it.value();
@@ -299,24 +275,12 @@ private slots:
                 }
                 if (snap && snap->hotspot)
                     QVERIFY2(texts(items, Role::Hotspot).value(0).endsWith(u" dziś"_s), qPrintable(row));
-                // Names give way; pings and rates up to a gigabyte a second are whole. Only the rates row is in the
-                // medium weight.
-                for (const QString& ms : texts(items, Role::RowMs))
-                    QVERIFY2(ms.endsWith(u" ms"_s) && !ms.contains(u'…'), qPrintable(row + u": "_s + ms));
-                const bool sane = snap && snap->down < 1e9 && snap->up < 1e9;
-                for (const Item& i : items) {
-                    if (sane && (i.role == Role::Down || i.role == Role::Up))
-                        QVERIFY2(!i.text.contains(u'…'), qPrintable(row + u": "_s + i.text));
-                    if (i.role == Role::Age || i.role == Role::Down)
-                        ROW_COMPARE(row, i.font.weight(), i.role == Role::Age ? QFont::Normal : QFont::Medium);
-                }
-                for (const QPalette& p : {light(), darkPalette()}) {
-                    const QImage image = WidgetView{family, {noon, snap}}.render(p, noon, 2);
-                    ROW_COMPARE(row, image.size(), (familySize(family) * 2).toSize());
-                    ROW_COMPARE(row, qAlpha(image.pixel(1, 1)), 0);
-                    ROW_COMPARE(row, qAlpha(image.pixel(image.width() - 2, image.height() - 2)), 0);
-                    ROW_COMPARE(row, image.pixelColor(image.width() / 2, 8), p.color(QPalette::Window));
-                }
+                // Names give way; pings and rates up to a gigabyte a second are whole.
+                QStringList whole = texts(items, Role::RowMs);
+                if (snap && snap->down < 1e9 && snap->up < 1e9)
+                    whole += texts(items, Role::Down) + texts(items, Role::Up);
+                for (const QString& t : std::as_const(whole))
+                    QVERIFY2(!t.contains(u'…'), qPrintable(row + u": "_s + t));
             }
         }
     }
