@@ -8,7 +8,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -141,34 +140,6 @@ private slots:
         QCOMPARE(f.error(), QString());
     }
 
-    void plusAndMinus() {
-        Fixture f = make({u"a"_s, u"b"_s, u"c"_s});
-        auto* minus = f.find<QAbstractButton>(u"minus"_s);
-        auto* plus = f.find<QAbstractButton>(u"plus"_s);
-        // Without a selection the last row goes.
-        QTest::mouseClick(minus, Qt::LeftButton);
-        QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"a"_s, u"b"_s}));
-        // Clicking into a row selects it, also into the field that has the focus already; adding a row keeps
-        // the selection.
-        QCOMPARE(f.w->focusWidget(), f.field(0, u"host"_s));
-        QTest::mouseClick(f.field(0, u"host"_s), Qt::LeftButton);
-        QCOMPARE(f.w->selected(), f.w->rows().first().id);
-        QTest::mouseClick(plus, Qt::LeftButton);
-        QCOMPARE(f.w->selected(), f.w->rows().first().id);
-        QTest::mouseClick(minus, Qt::LeftButton);
-        QCOMPARE(hostsOf(f.w->rows()), (QStringList{u"b"_s, QString()}));
-        QCOMPARE(f.w->selected(), std::nullopt);
-        QTest::mouseClick(minus, Qt::LeftButton);
-        QTest::mouseClick(minus, Qt::LeftButton);
-        QVERIFY(f.w->rows().isEmpty());
-        QVERIFY(!minus->isEnabled());
-        QTest::mouseClick(f.find<QAbstractButton>(u"save"_s), Qt::LeftButton);
-        QCOMPARE(f.error(), u"Dodaj co najmniej jeden host."_s);
-        QTest::mouseClick(plus, Qt::LeftButton);
-        QVERIFY(minus->isEnabled());
-        QCOMPARE(f.w->rows().size(), 1);
-    }
-
     // Dragged rows keep their new order; Return in a field saves the trimmed rows and closes.
     void dragAndSave() {
         Fixture f = make({u"a"_s, u"b"_s, u"c"_s});
@@ -188,27 +159,6 @@ private slots:
         QCOMPARE(f.m->hosts(), saved);
         QCOMPARE(f.prefs.hosts(), saved);
         QCOMPARE(f.prefs.hostLabels(), (Labels{{u"127.0.0.2"_s, u"pętla"_s}}));
-    }
-
-    void loginSwitchFollowsTheSystem() {
-        Fixture f = make({u"a"_s});
-        auto* login = f.find<QCheckBox>(u"login"_s);
-        const QPoint box(6, login->height() / 2);
-        const QString folder = home.config() + u"/autostart"_s;
-        QDir(folder).removeRecursively();
-        // A file where the autostart folder belongs: the entry cannot be written, the switch snaps back.
-        QFile blocker(folder);
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        QTest::mouseClick(login, Qt::LeftButton, {}, box);
-        QVERIFY(!login->isChecked());
-        QVERIFY(QFile::remove(folder));
-        QTest::mouseClick(login, Qt::LeftButton, {}, box);
-        QVERIFY(login->isChecked());
-        QVERIFY(QFile::exists(folder + u"/tarnwick.desktop"_s));
-        QTest::mouseClick(login, Qt::LeftButton, {}, box);
-        QVERIFY(!login->isChecked());
-        QVERIFY(!QFile::exists(folder + u"/tarnwick.desktop"_s));
     }
 
     void limitKeptOnCancel() {
@@ -251,35 +201,19 @@ private slots:
         }
     }
 
-    // Refresh and quit keys work in both windows as in the panels.
+    // Refresh and quit keys work in the window as in the panels.
     void commandKeys() {
         Fixture f = make({u"a"_s});
-        AboutWindow about([sent = f.sent](const QString& id) { sent->append(id); });
-        for (QWidget* window : {static_cast<QWidget*>(f.w.get()), static_cast<QWidget*>(&about)}) {
-            window->show();
-            window->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(window));
-            for (const Qt::Key key : {Qt::Key_R, Qt::Key_Q})
-                QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
-        }
-        QCOMPARE(*f.sent, (QStringList{u"refresh"_s, u"quit"_s, u"refresh"_s, u"quit"_s}));
+        QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+        for (const Qt::Key key : {Qt::Key_R, Qt::Key_Q})
+            QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+        QCOMPARE(*f.sent, (QStringList{u"refresh"_s, u"quit"_s}));
     }
 
     void aboutVersionLine() {
         QCOMPARE(aboutVersion(u"Linux"_s, u"1.0"_s, u"12"_s), u"Linux: 1.0 b12"_s);
         QCOMPARE(aboutVersion(u"Linux"_s, u"1.4"_s, u"1.4"_s), u"Linux: 1.4"_s);
         QCOMPARE(aboutVersion(u"Linux"_s, u"1.4"_s, u"?"_s), u"Linux: 1.4 b?"_s);
-    }
-
-    void aboutWindow() {
-        AboutWindow about([](const QString&) {});
-        QVERIFY(about.findChild<QLabel*>(u"version"_s)->text().startsWith(systemName() + u": "_s));
-        QVERIFY(!about.findChild<QLabel*>(u"logo"_s)->pixmap().isNull());
-        // The description wraps instead of being cut.
-        const auto* description = about.findChild<QLabel*>(u"description"_s);
-        about.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QVERIFY(description->height() >= description->heightForWidth(description->width()));
     }
 };
 
