@@ -174,23 +174,20 @@ private slots:
             qPrintable(lines[2]));
     }
 
+    // The self-test writes the snapshot and reads it back; without a usable container it says so and still ends well.
     void snapshotSelfTest() {
-        const Result r = tarnwick({u"--snapshot-test"_s, u"--unregister"_s});
-        QCOMPARE(r.code, 0);
-        const QString path = home.data() + u'/' + QLatin1StringView(appGroupId) + u"/snapshot.json"_s;
-        QCOMPARE(r.out, u"url: "_s + path + u"\nread: test\n"_s);
-        QVERIFY(QFile::exists(path));
-    }
-
-    void snapshotSelfTestWithoutAUsableContainer() {
-        QFile blocker(home.data() + u'/' + QLatin1StringView(appGroupId));
-        QDir(blocker.fileName()).removeRecursively();
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        const QString container = home.data() + u'/' + QLatin1StringView(appGroupId);
         const Result r = tarnwick({u"--snapshot-test"_s});
         QCOMPARE(r.code, 0);
-        QVERIFY(r.out.startsWith(u"url: "_s));
-        QVERIFY(r.out.endsWith(u"\nread: BRAK\n"_s));
+        QCOMPARE(r.out, u"url: "_s + container + u"/snapshot.json\nread: test\n"_s);
+        QVERIFY(QFile::exists(container + u"/snapshot.json"_s));
+        QFile blocker(container);
+        QVERIFY(QDir(container).removeRecursively() && blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const Result blocked = tarnwick({u"--snapshot-test"_s});
+        QCOMPARE(blocked.code, 0);
+        QVERIFY2(blocked.out.startsWith(u"url: "_s) && blocked.out.endsWith(u"\nread: BRAK\n"_s),
+                 qPrintable(blocked.out));
         QVERIFY(blocker.remove());
     }
 
@@ -207,13 +204,11 @@ private slots:
         QVERIFY(QDir(entry).removeRecursively());
     }
 
-    void versionAndHelp() {
+    // What --help lists is checked against the man pages below.
+    void version() {
         const Result v = tarnwick({u"--version"_s});
         QCOMPARE(v.code, 0);
         QVERIFY(QRegularExpression(u"^Tarnwick \\d+\\.\\d+ b\\d+\\n$"_s).match(v.out).hasMatch());
-        const Result h = tarnwick({u"--help"_s});
-        QCOMPARE(h.code, 0);
-        QVERIFY(h.out.contains(u"--watch"_s) && h.out.contains(u"--hosts"_s));
     }
 
     // A switch added to a program's help is described in its man page too.
@@ -227,9 +222,11 @@ private slots:
         QFile page(QStringLiteral(TARNWICK_MAN_DIR) + u'/' + QFileInfo(program).fileName() + u".1"_s);
         QVERIFY(page.open(QIODevice::ReadOnly));
         const QString roff = QString::fromUtf8(page.readAll());
+        const Result help = tarnwick({u"--help"_s}, program);
+        QCOMPARE(help.code, 0);
         QStringList switches;
         const QRegularExpression line(u"^  (?:-h, )?(--[a-z-]+)"_s, QRegularExpression::MultilineOption);
-        for (const QRegularExpressionMatch& m : line.globalMatch(tarnwick({u"--help"_s}, program).out))
+        for (const QRegularExpressionMatch& m : line.globalMatch(help.out))
             switches.append(m.captured(1));
         QVERIFY(switches.size() >= 4);
         for (const QString& name : std::as_const(switches))

@@ -70,7 +70,6 @@ private slots:
             pub{u"publiczny"_s, u"globe"_s};
         const std::tuple<QString, QString, QStringList, Service> rows[]{
             {u"tailscale0"_s, u"100.101.102.103"_s, {}, tailscale},
-            {u"tailscale0"_s, u"fd7a:115c:a1e0::1"_s, {}, tailscale},
             {u"eth0"_s, u"100.100.1.1"_s, {}, {u"CGNAT"_s, u"building.2"_s}},
             {u"ztabcdef"_s, u"10.147.17.5"_s, {}, {u"ZeroTier"_s, u"point.3.filled.connected.trianglepath.dotted"_s}},
             {u"wlan0"_s, u"172.20.10.14"_s, {}, {u"hotspot iPhone"_s, u"personalhotspot"_s}},
@@ -87,7 +86,6 @@ private slots:
             {u"eth0"_s, u"172.31.255.1"_s, {}, lan},
             {u"eth0"_s, u"172.32.0.1"_s, {}, pub},
             {u"eth0"_s, u"192.168.1.20"_s, {}, lan},
-            {u"eth0"_s, u"203.0.113.7"_s, {}, pub},
             {u"eth0"_s, QString(), {}, pub}};
         for (const auto& [iface, ip, tunnels, expected] : rows) {
             QMap<QString, QString> programs;
@@ -105,11 +103,11 @@ private slots:
         for (const QStringView bad :
              {u"256.1.1.1", u"1.2.3", u"2001:db8::1", u"", u"1.2.3.4.5", u"-1.2.3.4", u"1..2.3"})
             QVERIFY2(!ipv4Value(bad), qPrintable(bad.toString()));
-        const std::tuple<QStringView, QStringView, quint32, bool> rows[]{
-            {u"172.20.10.14", u"172.20.10.0", 28, true}, {u"172.20.10.16", u"172.20.10.0", 28, false},
-            {u"100.100.1.1", u"100.64.0.0", 10, true},   {u"100.128.0.1", u"100.64.0.0", 10, false},
-            {u"8.8.8.8", u"1.2.3.4", 0, true},           {u"x", u"1.2.3.4", 0, false},
-            {u"10.0.0.1", u"10.0.0.1", 32, true},        {u"10.0.0.2", u"10.0.0.1", 32, false}};
+        // The masks the services use are read in service(); here the widths at either end.
+        const std::tuple<QStringView, QStringView, quint32, bool> rows[]{{u"8.8.8.8", u"1.2.3.4", 0, true},
+                                                                         {u"x", u"1.2.3.4", 0, false},
+                                                                         {u"10.0.0.1", u"10.0.0.1", 32, true},
+                                                                         {u"10.0.0.2", u"10.0.0.1", 32, false}};
         for (const auto& [ip, net, bits, inside] : rows)
             QVERIFY2(in(ip, net, bits) == inside, qPrintable(ip.toString() + u'/' + QString::number(bits)));
         QCOMPARE(interfaceLabel(u"eth1"_s, {{u"eth1"_s, u"USB 10/100/1000 LAN"_s}}), u"eth1 (USB LAN)"_s);
@@ -148,16 +146,13 @@ private slots:
     }
 
     void interfaceRates() {
-        QMap<QString, Counters> now{
+        const QMap<QString, Counters> now{
             {u"eth0"_s, {200, 1000}}, {u"lo"_s, {9, 9}}, {u"wlan0"_s, {10, 10}}, {u"tun0"_s, {4, 4}}};
         const QMap<QString, Counters> before{{u"eth0"_s, {4294967000u, 0}}, {u"lo"_s, {0, 0}}, {u"wg0"_s, {0, 0}}};
         const QStringList addressed{u"eth0"_s, u"lo"_s, u"wlan0"_s};
         QCOMPARE(interfaceFlows(before, now, 32, addressed, Seconds(2.0)), (QList<Flow>{{u"eth0"_s, 248, 500}}));
         // A 64-bit counter that went down was reset: nothing is known about what passed.
         QCOMPARE(interfaceFlows(before, now, 64, addressed, Seconds(2.0)), (QList<Flow>{{u"eth0"_s, 0, 500}}));
-        // An interface with only an IPv6 address is listed like any other.
-        now.insert(u"wg0"_s, {100, 50});
-        QCOMPARE(interfaceFlows(before, now, 64, {u"wg0"_s}, Seconds(2.0)), (QList<Flow>{{u"wg0"_s, 50, 25}}));
     }
 
     void wifiRows() {
@@ -196,10 +191,6 @@ private slots:
         QCOMPARE(phy(WifiPhy::G, transition) + u' ' + phy(WifiPhy::G, std::nullopt) + u' ' +
                      phy(WifiPhy::AC, transition),
                  u"802.11ax 802.11g 802.11ac"_s);
-        QCOMPARE(bandText(WifiBand::GHz2_4) + widthText(WifiWidth::MHz20), u"2,4 GHz20"_s);
-        QCOMPARE(bandText(WifiBand::Unknown) + widthText(WifiWidth::MHz160), u"?160"_s);
-        QCOMPARE(securityText(WifiSecurity::Open) + securityText(WifiSecurity::WPA) + securityText(WifiSecurity::Other),
-                 u"brakinneinne"_s);
     }
 
     void interfaceAndAddressRows() {

@@ -115,10 +115,8 @@ private slots:
             {withExitPeer(u"TailscaleIPs"_s, QJsonArray()), u"Running nl-exit -  ams 0"_s},
             {R"({"Self": {"TailscaleIPs": ["100.1.1.1", 7]}, "CurrentTailnet": "x"})", u"? - -   0"_s},
             {{}, u"none"_s},
-            {"Tailscale is stopped.\n", u"none"_s},
             {R"([{"BackendState":"Running"}])", u"none"_s},
             {statusJson.left(700), u"none"_s},
-            {QByteArray("\x7f\x45\x4c\x46\x00\x01\xff", 7), u"none"_s},
             {QByteArray(200000, '{'), u"none"_s}};
         for (const auto& [json, expected] : rows) {
             const auto t = parseTailnet(json);

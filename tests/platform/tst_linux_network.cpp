@@ -208,7 +208,6 @@ private slots:
         QCOMPARE(parse("eth0", IFLA_STATS, sizeof stats).value().bytes, std::nullopt);
         QCOMPARE(parse("eth0", IFLA_STATS64, 32).value().bytes, counted); // an older kernel's structure
         QCOMPARE(parse("eth0", IFLA_STATS64, 31).value().bytes, std::nullopt);
-        QCOMPARE(parse("eth0", IFLA_STATS64, 12).value().bytes, std::nullopt);
         QVERIFY(!parse("", IFLA_STATS64, sizeof stats));
 
         const auto address = [](quint8 family, const QByteArray& local, const QByteArray& far) {
@@ -311,7 +310,6 @@ private slots:
         // IPv6 only: the router's link-local address.
         QCOMPARE(routes::router(none, table6, u"eth1"_s), std::optional(u"fe80::1"_s));
         QCOMPARE(routes::defaultInterface(none, table6), u"eth1"_s);
-        QCOMPARE(routes::router(none, {}, u"wlan0"_s), std::nullopt);
     }
 
     void choosePrimary() {
@@ -365,11 +363,8 @@ private slots:
             {"owe is another kind", rsn({18}), WifiSecurity::Other},
             {"psk with 802.1x", rsn({2, 1}), WifiSecurity::Other},
             {"no suites listed", rsn({}), WifiSecurity::Other},
-            {"vendor suite", bytes({1, 0, 0, 0x0f, 0xac, 4, 1, 0, 0, 0x0f, 0xac, 4, 1, 0, 0x00, 0x50, 0xf2, 2}),
-             WifiSecurity::Other},
             // Fields left out from the end take the standard's defaults (802.1X); one cut in the middle is malformed.
             {"version only", bytes({1, 0}), WifiSecurity::WPA2Enterprise},
-            {"up to the group cipher", bytes({1, 0, 0, 0x0f, 0xac, 4}), WifiSecurity::WPA2Enterprise},
             {"group cipher cut", bytes({1, 0, 0, 0x0f}), WifiSecurity(malformed)},
             {"pairwise list cut short", bytes({1, 0, 0, 0x0f, 0xac, 4, 0xff, 0xff}), WifiSecurity(malformed)},
             {"key management list cut short", cut, WifiSecurity(malformed)},
@@ -397,22 +392,18 @@ private slots:
         }
     }
 
+    // The common channels are read in interfaceAndStation; these are the edges of each band.
     void channels() {
-        const QList<std::tuple<quint32, int, WifiBand>> table{
-            {2412, 1, WifiBand::GHz2_4}, {2472, 13, WifiBand::GHz2_4}, {2484, 14, WifiBand::GHz2_4},
-            {4920, 184, WifiBand::GHz5}, {4980, 196, WifiBand::GHz5},  {5180, 36, WifiBand::GHz5},
-            {5825, 165, WifiBand::GHz5}, {5935, 2, WifiBand::GHz6},    {5955, 1, WifiBand::GHz6},
-            {6415, 93, WifiBand::GHz6}};
-        for (const auto& [f, channel, band] : table) {
-            QCOMPARE(wifi::channelOf(f), std::optional(channel));
-            QCOMPARE(wifi::bandOf(f), band);
-        }
-        QCOMPARE(wifi::channelOf(60480), std::nullopt);
-        QCOMPARE(wifi::bandOf(60480), WifiBand::Unknown);
-        QCOMPARE(wifi::widthOf(NL80211_CHAN_WIDTH_20_NOHT), WifiWidth::MHz20);
+        const std::tuple<quint32, std::optional<int>, WifiBand> rows[]{{2484, 14, WifiBand::GHz2_4},
+                                                                       {4920, 184, WifiBand::GHz5},
+                                                                       {5935, 2, WifiBand::GHz6},
+                                                                       {60480, std::nullopt, WifiBand::Unknown}};
+        for (const auto& [f, channel, band] : rows)
+            QVERIFY2(wifi::channelOf(f) == channel && wifi::bandOf(f) == band, qPrintable(QString::number(f)));
         QCOMPARE(wifi::widthOf(NL80211_CHAN_WIDTH_80P80), WifiWidth::MHz160);
         QCOMPARE(wifi::widthOf(NL80211_CHAN_WIDTH_320), WifiWidth::Unknown);
     }
+
     void interfaceAndStation() {
         WifiLink link;
         const quint32 freq = 5180;
@@ -492,20 +483,14 @@ private slots:
     }
 
     void surveyAndScan() {
-        const quint32 f1 = 2412, f2 = 5180;
-        const Blob other =
-            genl(NL80211_CMD_NEW_SURVEY_RESULTS,
-                 {{NL80211_ATTR_SURVEY_INFO,
-                   nest({{NL80211_SURVEY_INFO_FREQUENCY, blob(f1)}, {NL80211_SURVEY_INFO_NOISE, bytes({0xa0})}})}});
-        const Blob used = genl(NL80211_CMD_NEW_SURVEY_RESULTS,
-                               {{NL80211_ATTR_SURVEY_INFO, nest({{NL80211_SURVEY_INFO_FREQUENCY, blob(f2)},
-                                                                 {NL80211_SURVEY_INFO_NOISE, bytes({0xa5})},
-                                                                 {NL80211_SURVEY_INFO_IN_USE, {}}})}});
-        const Blob noNoise = genl(NL80211_CMD_NEW_SURVEY_RESULTS,
-                                  {{NL80211_ATTR_SURVEY_INFO, nest({{NL80211_SURVEY_INFO_IN_USE, {}}})}});
-        QCOMPARE(wifi::surveyNoise(other), std::nullopt);
-        QCOMPARE(wifi::surveyNoise(used), std::optional(-91));
-        QCOMPARE(wifi::surveyNoise(noNoise), std::nullopt);
+        // Only the channel in use gives the noise.
+        const auto noise = [](std::initializer_list<std::pair<quint16, Blob>> info) {
+            return wifi::surveyNoise(genl(NL80211_CMD_NEW_SURVEY_RESULTS, {{NL80211_ATTR_SURVEY_INFO, nest(info)}}));
+        };
+        QCOMPARE(noise({{NL80211_SURVEY_INFO_NOISE, bytes({0xa0})}}), std::nullopt);
+        QCOMPARE(noise({{NL80211_SURVEY_INFO_NOISE, bytes({0xa5})}, {NL80211_SURVEY_INFO_IN_USE, {}}}),
+                 std::optional(-91));
+        QCOMPARE(noise({{NL80211_SURVEY_INFO_IN_USE, {}}}), std::nullopt);
 
         const quint32 associated = NL80211_BSS_STATUS_ASSOCIATED;
         const quint16 capability = 0x0411;
