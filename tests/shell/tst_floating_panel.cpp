@@ -1,7 +1,6 @@
 #include "shell/floating_panel.h"
 #include "support/temp_home.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -65,8 +64,6 @@ private slots:
         } rows[] = {
             {"one pixel: a click", pushButton, {1, 1}, false},
             {"two pixels", pushButton, {0, 2}, true},
-            {"far, both axes", pushButton, {-120, 45}, true},
-            {"label", [] { return new QLabel(u"Tarnwick"_s); }, {0, 30}, true},
             {"scroll bar", [] { return new QScrollBar(Qt::Vertical); }, {0, 30}, false},
             {"slider", [] { return new QSlider(Qt::Horizontal); }, {0, 30}, false},
             {"text field", [] { return new QLineEdit(u"127.0.0.1"_s); }, {0, 30}, false},

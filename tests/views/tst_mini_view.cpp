@@ -50,19 +50,16 @@ class TestMiniView : public QObject {
     TempHome home_;
 
 private slots:
-    // The host's time turns red above 200 ms or when lost.
+    // The host's name and its last time, x when lost.
     void hostTime() {
-        const std::tuple<std::optional<double>, QString, bool> rows[] = {
-            {200.0, u"200 ms"_s, false}, {200.1, u"200 ms"_s, true}, {std::nullopt, u"x"_s, true}};
-        for (const auto& [ms, text, red] : rows) {
+        const std::pair<std::optional<double>, QString> rows[] = {{200.0, u"200 ms"_s}, {std::nullopt, u"x"_s}};
+        for (const auto& [ms, text] : rows) {
             Scenario s({u"127.0.0.1"_s}, {{u"127.0.0.1"_s, u"Router"_s}});
             s.step({20.0});
             s.step({ms});
             Host h(s);
             QCOMPARE(h.label(u"miniHostName"_s)->text(), u"Router"_s);
-            Label* time = h.label(u"miniHostTime"_s);
-            QCOMPARE(time->text(), text);
-            QCOMPARE(time->color(), red ? colors::red : h.view.palette().color(QPalette::WindowText));
+            QCOMPARE(h.label(u"miniHostTime"_s)->text(), text);
         }
     }
 
@@ -85,8 +82,7 @@ private slots:
             {withExit(u"Running"_s, false), true, u"nl-exit · DERP ams · 38 ms"_s},
             {withExit(u"Running"_s, true, std::nullopt), true, u"nl-exit · direct · x"_s},
             {withExit(u"Stopped"_s, false), false, u"nl-exit · DERP ams · 38 ms"_s},
-            {none, false, QString()},
-            {std::nullopt, false, QString()}};
+            {none, false, QString()}};
         for (const auto& [tailnet, badge, line] : rows) {
             Scenario s({});
             s.setTailnet(tailnet);
@@ -117,7 +113,7 @@ private slots:
         QCOMPARE(line->symbolName(), u"personalhotspot"_s);
     }
 
-    // The close button shows while hovered, top right, and closes; a double click, not a single one, opens the
+    // The close button shows while hovered and closes; a double click, not a single one, opens the
     // panel.
     void clicks() {
         auto s = emptyScenario();
@@ -126,7 +122,6 @@ private slots:
         QVERIFY(!close->isVisible());
         h.enter();
         QVERIFY(close->isVisible());
-        QVERIFY(close->geometry().right() >= h.view.width() - 6 && close->y() <= 6);
         QTest::mouseClick(close, Qt::LeftButton);
         QCOMPARE(h.closed, 1);
         QTest::mouseClick(&h.view, Qt::LeftButton, {}, QPoint(30, 30));
@@ -134,25 +129,6 @@ private slots:
         QTest::mouseDClick(&h.view, Qt::LeftButton, {}, QPoint(30, 30));
         QCOMPARE(h.opened, 1);
         QCOMPARE(h.closed, 1);
-    }
-
-    // A hidden view takes no updates; showing it again catches up with the model and the clock.
-    void ticksOnlyWhileShown() {
-        auto s = overviewScenario();
-        Host h(*s);
-        auto* timer = h.view.findChild<QTimer*>();
-        QVERIFY(timer->isActive());
-        Label* age = h.label(u"miniAge"_s);
-        const QString before = age->text();
-        h.view.hide();
-        QVERIFY(!timer->isActive());
-        s->clock().advance(Seconds(600));
-        s->step({1.0, 2.0, 3.0});
-        QCOMPARE(h.label(u"miniHostTime"_s)->text(), u"3 ms"_s);
-        h.view.show();
-        QVERIFY(timer->isActive());
-        QVERIFY(age->text() != before);
-        QCOMPARE(h.view.findChildren<Label*>(u"miniHostTime"_s).at(1)->text(), u"2 ms"_s);
     }
 };
 
