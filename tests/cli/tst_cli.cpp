@@ -60,31 +60,9 @@ private slots:
         QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     }
 
-    void optionPrecedence_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("mode");
-        using M = Options::Mode;
-        QTest::newRow("nothing") << QStringList() << int(M::Start);
-        QTest::newRow("self-test wins") << QStringList{u"--unregister"_s, u"--snapshot-test"_s} << int(M::SnapshotTest);
-        QTest::newRow("unregister over watch") << QStringList{u"--watch"_s, u"--unregister"_s} << int(M::Unregister);
-        QTest::newRow("details over watch") << QStringList{u"--watch"_s, u"--details"_s} << int(M::Details);
-        QTest::newRow("history over details") << QStringList{u"--details"_s, u"--history"_s} << int(M::History);
-        QTest::newRow("help") << QStringList{u"--watch"_s, u"-h"_s} << int(M::Help);
-        QTest::newRow("version") << QStringList{u"--version"_s} << int(M::Version);
-    }
-    void optionPrecedence() {
-        QFETCH(QStringList, args);
-        QFETCH(int, mode);
-        const Options o = parseOptions(args);
-        QCOMPARE(o.error, QString());
-        QCOMPARE(int(o.mode), mode);
-    }
-
     void hostsOption() {
         QCOMPARE(parseOptions({u"--watch"_s, u"--hosts"_s, u" 127.0.0.1, ,localhost,"_s}).hosts,
                  std::optional(QStringList{u"127.0.0.1"_s, u"localhost"_s}));
-        QCOMPARE(parseOptions({u"--hosts=::1"_s}).hosts, std::optional(QStringList{u"::1"_s}));
-        QVERIFY(!parseOptions({u"--watch"_s}).hosts);
         const Options mixed = parseOptions({u"--hosts=a b,127.0.0.1,-x"_s});
         QCOMPARE(mixed.hosts, std::optional(QStringList{u"127.0.0.1"_s}));
         QCOMPARE(mixed.refusedHosts, (QStringList{u"a b"_s, u"-x"_s}));
@@ -98,26 +76,12 @@ private slots:
         QTest::addColumn<QString>("named");
         const QString app = QStringLiteral(TARNWICK_BINARY), widget = QStringLiteral(TARNWICK_WIDGET_BINARY);
         QTest::newRow("unknown") << app << QStringList{u"--watch"_s, u"--wacth"_s} << u"--wacth"_s;
-        QTest::newRow("before the self-test") << app << QStringList{u"--bogus"_s, u"--snapshot-test"_s} << u"--bogus"_s;
         QTest::newRow("no hosts") << app << QStringList{u"--watch"_s, u"--hosts"_s} << u"--hosts"_s;
         QTest::newRow("hosts before a switch") << app << QStringList{u"--hosts"_s, u"--watch"_s} << u"--hosts"_s;
-        QTest::newRow("extra argument") << app << QStringList{u"--details"_s, u"extra"_s} << u"extra"_s;
-        QTest::newRow("value on a flag") << app << QStringList{u"--watch=1"_s} << u"--watch=1"_s;
-        QTest::newRow("hours without history") << app << QStringList{u"--hours"_s, u"6"_s} << u"--hours"_s;
-        QTest::newRow("csv without history") << app << QStringList{u"--watch"_s, u"--csv"_s} << u"--csv"_s;
-        QTest::newRow("beyond the kept week")
-            << app << QStringList{u"--history"_s, u"--hours"_s, u"169"_s} << u"--hours 169"_s;
         QTest::newRow("hours not a number") << app << QStringList{u"--history"_s, u"--hours=6h"_s} << u"--hours 6h"_s;
-        QTest::newRow("Qt's own") << app << QStringList{u"-platform"_s, u"xcb"_s} << u"-platform"_s;
         QTest::newRow("terminal escape") << app << QStringList{u"--\x1b]0;x\a"_s} << u"--\\x1b]0;x\\x07"_s;
         QTest::newRow("widget: bad size") << widget << QStringList{u"--size"_s, u"large"_s} << u"large"_s;
-        QTest::newRow("widget: no file") << widget << QStringList{u"--render"_s, u"small"_s} << u"--render"_s;
-        QTest::newRow("widget: placeholder alone") << widget << QStringList{u"--placeholder"_s} << u"--placeholder"_s;
         QTest::newRow("widget: dark alone") << widget << QStringList{u"--dark"_s} << u"--dark"_s;
-        QTest::newRow("widget: scale out of range")
-            << widget << QStringList{u"--render"_s, u"small"_s, u"a.png"_s, u"--scale=0.5"_s} << u"--scale"_s;
-        QTest::newRow("widget: size with render")
-            << widget << QStringList{u"--size"_s, u"small"_s, u"--render"_s, u"small"_s, u"a.png"_s} << u"--size"_s;
     }
     void refusedCommandLines() {
         QFETCH(QString, program);
@@ -174,21 +138,13 @@ private slots:
             qPrintable(lines[2]));
     }
 
-    // The self-test writes the snapshot and reads it back; without a usable container it says so and still ends well.
+    // The self-test writes the snapshot and reads it back.
     void snapshotSelfTest() {
         const QString container = home.data() + u'/' + QLatin1StringView(appGroupId);
         const Result r = tarnwick({u"--snapshot-test"_s});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, u"url: "_s + container + u"/snapshot.json\nread: test\n"_s);
         QVERIFY(QFile::exists(container + u"/snapshot.json"_s));
-        QFile blocker(container);
-        QVERIFY(QDir(container).removeRecursively() && blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const Result blocked = tarnwick({u"--snapshot-test"_s});
-        QCOMPARE(blocked.code, 0);
-        QVERIFY2(blocked.out.startsWith(u"url: "_s) && blocked.out.endsWith(u"\nread: BRAK\n"_s),
-                 qPrintable(blocked.out));
-        QVERIFY(blocker.remove());
     }
 
     void unregister() {
@@ -196,19 +152,6 @@ private slots:
         QVERIFY(put(entry, "[Desktop Entry]\nType=Application\nExec=tarnwick\n"));
         QCOMPARE(tarnwick({u"--unregister"_s}).out, u"unregistered\n"_s);
         QVERIFY(!QFile::exists(entry));
-        // Something that cannot be removed is reported, and the status stays 0.
-        QVERIFY(QDir().mkpath(entry + u"/inside"_s));
-        const Result r = tarnwick({u"--unregister"_s});
-        QCOMPARE(r.code, 0);
-        QVERIFY(r.out.startsWith(u"unregister: "_s));
-        QVERIFY(QDir(entry).removeRecursively());
-    }
-
-    // What --help lists is checked against the man pages below.
-    void version() {
-        const Result v = tarnwick({u"--version"_s});
-        QCOMPARE(v.code, 0);
-        QVERIFY(QRegularExpression(u"^Tarnwick \\d+\\.\\d+ b\\d+\\n$"_s).match(v.out).hasMatch());
     }
 
     // A switch added to a program's help is described in its man page too.
@@ -245,6 +188,8 @@ private slots:
             while (p.canReadLine())
                 lines.append(QString::fromUtf8(p.readLine()).trimmed());
         }
+        // A program that already ended has no id, and a signal to 0 would reach the whole group.
+        QVERIFY(p.state() == QProcess::Running);
         ::kill(pid_t(p.processId()), SIGINT);
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
@@ -283,29 +228,12 @@ private slots:
         QVERIFY2(line.contains(u"Dom\\x1b]0;x\\x07\\x0afake · ja\\x0d\\x1b[2J 1 ms"_s), qPrintable(line));
     }
 
-    void watchEndsCleanlyWhenItsReaderGoes() {
-        QFile::remove(home.data() + u"/Tarnwick/hotspot-usage.json"_s);
-        QProcess p;
-        // `tarnwick --watch | head -1`, reporting the program's own exit status.
-        if (!startWatch(p, {u"/bin/bash"_s, u"-c"_s, u"\"$@\" | head -1; exit ${PIPESTATUS[0]}"_s, u"bash"_s}))
-            QSKIP("Tailscale is installed and no private network namespace can be made here");
-        QVERIFY(p.waitForFinished(15000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(p.readAllStandardOutput().count('\n'), 1);
-        QVERIFY(QFile::exists(home.data() + u"/Tarnwick/hotspot-usage.json"_s));
-    }
-
 private:
     // Starts the console readout on loopback hosts, in a network namespace of its own when one can be made,
     // so that nothing the program runs (a Tailscale installed on this machine, say) can send a packet out.
-    bool startWatch(QProcess& p, QStringList wrapper = {}) {
+    bool startWatch(QProcess& p) {
         QStringList command{u"--watch"_s, u"--hosts"_s, u"127.0.0.1,localhost"_s};
         QString program = QStringLiteral(TARNWICK_BINARY);
-        if (!wrapper.isEmpty()) {
-            command = wrapper.mid(1) + QStringList{program} + command;
-            program = wrapper.first();
-        }
         if (::geteuid() == 0 && QFile::exists(u"/usr/bin/unshare"_s)) {
             command =
                 QStringList{u"-n"_s, u"/bin/sh"_s, u"-c"_s, u"ip link set lo up && exec \"$0\" \"$@\""_s, program} +

@@ -66,26 +66,18 @@ private slots:
         // The machine's own Tailscale addresses; tunnels the system described, as "device=program".
         const QStringList ts{u"100.101.102.103"_s, u"fd7a:115c:a1e0::1"_s},
             mullvad{u"tun0="_s, u"wg0-mullvad=Mullvad VPN"_s};
-        const Service tailscale{u"Tailscale"_s, u"point.3.connected.trianglepath.dotted"_s}, lan{u"LAN"_s, u"house"_s},
+        const Service tailscale{u"Tailscale"_s, u"point.3.connected.trianglepath.dotted"_s},
             pub{u"publiczny"_s, u"globe"_s};
         const std::tuple<QString, QString, QStringList, Service> rows[]{
             {u"tailscale0"_s, u"100.101.102.103"_s, {}, tailscale},
             {u"eth0"_s, u"100.100.1.1"_s, {}, {u"CGNAT"_s, u"building.2"_s}},
             {u"ztabcdef"_s, u"10.147.17.5"_s, {}, {u"ZeroTier"_s, u"point.3.filled.connected.trianglepath.dotted"_s}},
             {u"wlan0"_s, u"172.20.10.14"_s, {}, {u"hotspot iPhone"_s, u"personalhotspot"_s}},
-            {u"wlan0"_s, u"172.20.10.16"_s, {}, lan},
             {u"CloudflareWARP"_s, u"172.16.0.2"_s, {}, {u"Cloudflare WARP"_s, u"cloud"_s}},
-            {u"tun0"_s, u"10.8.0.2"_s, {}, {u"VPN (tun0)"_s, u"lock.shield"_s}}, // by name, before any reading
             {u"tun0"_s, u"10.8.0.2"_s, mullvad, {u"VPN (tun0)"_s, u"lock.shield"_s}},
             {u"wg0-mullvad"_s, u"10.64.0.2"_s, mullvad, {u"Mullvad VPN (wg0-mullvad)"_s, u"lock.shield"_s}},
             {u"office"_s, u"10.8.0.2"_s, {u"office="_s}, {u"VPN (office)"_s, u"lock.shield"_s}}, // wireguard by kind
             {u"nordlynx"_s, QString(), {u"nordlynx=NordVPN"_s}, {u"NordVPN (nordlynx)"_s, u"lock.shield"_s}},
-            {u"eth0"_s, u"FD12::1"_s, {}, {u"LAN (ULA)"_s, u"house"_s}},
-            {u"eth0"_s, u"2a02::1"_s, {}, pub},
-            {u"eth0"_s, u"10.1.2.3"_s, {}, lan},
-            {u"eth0"_s, u"172.31.255.1"_s, {}, lan},
-            {u"eth0"_s, u"172.32.0.1"_s, {}, pub},
-            {u"eth0"_s, u"192.168.1.20"_s, {}, lan},
             {u"eth0"_s, QString(), {}, pub}};
         for (const auto& [iface, ip, tunnels, expected] : rows) {
             QMap<QString, QString> programs;
@@ -93,45 +85,6 @@ private slots:
                 programs.insert(t.section(u'=', 0, 0), t.section(u'=', 1));
             QCOMPARE(::service(iface, ip, ts, programs), expected);
         }
-    }
-
-    void ipv4AndNetworks() {
-        QCOMPARE(ipv4Value(u"192.168.1.1"), std::optional<quint32>(3232235777u));
-        QCOMPARE(ipv4Value(u"1.2.x.3.4"), std::optional<quint32>(16909060u));
-        QCOMPARE(ipv4Value(u"255.255.255.255"), std::optional<quint32>(0xFFFFFFFFu));
-        // Empty pieces are dropped, so "1..2.3" has only three numbers.
-        for (const QStringView bad :
-             {u"256.1.1.1", u"1.2.3", u"2001:db8::1", u"", u"1.2.3.4.5", u"-1.2.3.4", u"1..2.3"})
-            QVERIFY2(!ipv4Value(bad), qPrintable(bad.toString()));
-        // The masks the services use are read in service(); here the widths at either end.
-        const std::tuple<QStringView, QStringView, quint32, bool> rows[]{{u"8.8.8.8", u"1.2.3.4", 0, true},
-                                                                         {u"x", u"1.2.3.4", 0, false},
-                                                                         {u"10.0.0.1", u"10.0.0.1", 32, true},
-                                                                         {u"10.0.0.2", u"10.0.0.1", 32, false}};
-        for (const auto& [ip, net, bits, inside] : rows)
-            QVERIFY2(in(ip, net, bits) == inside, qPrintable(ip.toString() + u'/' + QString::number(bits)));
-        QCOMPARE(interfaceLabel(u"eth1"_s, {{u"eth1"_s, u"USB 10/100/1000 LAN"_s}}), u"eth1 (USB LAN)"_s);
-        QCOMPARE(interfaceLabel(u"wlan0"_s, {}), u"wlan0"_s);
-    }
-
-    void sampleLines() {
-        const ProcessSample s = parseSample(u"process,bytes_in,bytes_out\n"
-                                            u"Safari.512,1000,2000,\n"
-                                            u"Mail.7,,2000,\n"
-                                            u"Short.8,10\n"
-                                            u"Neg.9,-1,5\n"
-                                            u"Hex.10,0x10,5\n"
-                                            u"\n"
-                                            u"Big.11,18446744073709551615,0\n"
-                                            u"Safari.512,3000,4000\n");
-        QCOMPARE(s.keys(), (QStringList{u"Big.11"_s, u"Safari.512"_s}));
-        QCOMPARE(s[u"Safari.512"_s], (Counters{3000, 4000}));
-        QCOMPARE(s[u"Big.11"_s].in, std::numeric_limits<quint64>::max());
-        QVERIFY(parseSample(u"process,bytes_in,bytes_out\n"_s).isEmpty());
-        QVERIFY(parseSample(u"Safari.512,1,2\n"_s).isEmpty());
-        QCOMPARE(displayName(u"WebKit.Networking.1234") + u' ' + displayName(u"kernel_task.0") + u' ' +
-                     displayName(u"nodots") + u' ' + displayName(u".5"),
-                 u"WebKit.Networking kernel_task nodots .5"_s);
     }
 
     void processRates() {
@@ -163,34 +116,9 @@ private slots:
             u"Tx rate=867 Mbit/s\nPHY=802.11ax\nZabezpieczenie=WPA2/WPA3\nBSSID=a4:83:e7:01:02:03\nMCS / NSS=brak"_s);
         WifiLink l = fullLink;
         l.ssid.reset();
-        l.noise.reset();
-        l.channel = 149;
-        l.width = WifiWidth::Unknown;
-        l.txRate = 0;
-        l.phy = WifiPhy::Unknown;
-        l.bssid.reset();
-        l.mcs = 9;
-        l.nss = 2;
-        QCOMPARE(text(wifiInfo(l, std::nullopt, true, {})),
-                 u"Interfejs=wlan0\nSieć=hotspot iPhone\nRSSI=-52 dBm\nSzum=brak\nSNR=brak\nKanał=149 (5 GHz, ? MHz)\n"
-                 u"Tx rate=0 Mbit/s\nPHY=inny\nZabezpieczenie=-\nMCS / NSS=9 / 2"_s);
-        // Not associated: no permission keeps the name from anyone here.
-        l.channel.reset();
-        QCOMPARE(text(wifiInfo(l, AccessPoint{WifiSecurity::WPAMixed, WifiPhy::N}, false, {})),
-                 u"Interfejs=wlan0\nSieć=brak połączenia\nRSSI=-52 dBm\nSzum=brak\nSNR=brak\nTx rate=0 Mbit/s\n"
-                 u"PHY=802.11n\nZabezpieczenie=inne\nMCS / NSS=9 / 2"_s);
         l.nameWithheld = true;
         QCOMPARE(wifiInfo(l, std::nullopt, false, {}).value(1).v, u"ukryta (brak zgody Lokalizacji)"_s);
         QCOMPARE(wifiInfo(std::nullopt, transition, false, {}), (QList<KV>{{u"Wi-Fi"_s, u"brak"_s}}));
-        // A legacy rate gives way to the access point's standard; a rate with MCS figures does not.
-        l = fullLink;
-        const auto phy = [&](WifiPhy p, std::optional<AccessPoint> point) {
-            l.phy = p;
-            return wifiInfo(l, point, false, {}).value(7).v;
-        };
-        QCOMPARE(phy(WifiPhy::G, transition) + u' ' + phy(WifiPhy::G, std::nullopt) + u' ' +
-                     phy(WifiPhy::AC, transition),
-                 u"802.11ax 802.11g 802.11ac"_s);
     }
 
     void interfaceAndAddressRows() {
@@ -203,9 +131,7 @@ private slots:
         f.ifType = {{u"eth0"_s, u"Ethernet"_s}};
         f.net = {{u"Router"_s, u"192.168.1.1"_s}, {u"DNS"_s, u"-"_s}};
         f.hwMAC = {{u"eth0"_s, u"a4:83:e7:01:02:03"_s}, {u"wlan0"_s, u"a4:83:e7:0a:0b:0c"_s}};
-        f.curMAC = {{u"eth0"_s, u"a4:83:e7:01:02:03"_s},
-                    {u"wlan0"_s, u"3a:1b:2c:3d:4e:5f"_s},
-                    {u"eth7"_s, u"00:11:22:33:44:55"_s}};
+        f.curMAC = {{u"eth0"_s, u"a4:83:e7:01:02:03"_s}, {u"wlan0"_s, u"3a:1b:2c:3d:4e:5f"_s}};
         // Without an address row eth9 is classified with an empty address; wlan0 by its only, IPv6, address.
         QCOMPARE(text(interfaceRows(f)), u"eth0 (Ethernet) · LAN=↓ 1.2 MB/s  ↑ 35 KB/s=house\n"
                                          u"tun3 · VPN (tun3)=↓ 0 KB/s  ↑ 0 KB/s=lock.shield\n"
@@ -220,9 +146,6 @@ private slots:
                                        u"eth0 (Ethernet) · LAN=192.168.1.20=house\n"
                                        u"tun3 · VPN (tun3)=10.8.0.2=lock.shield\n"
                                        u"wlan0 · LAN (ULA)=fd00::2=house"_s);
-        // A changed address that is not locally administered is not called private.
-        f.curMAC[u"wlan0"_s] = u"a4:83:e7:99:99:99"_s;
-        QCOMPARE(addressRows(f)[4].k, u"wlan0 · MAC w tej sieci"_s);
     }
 
     void tailscaleRows() {
@@ -236,11 +159,6 @@ private slots:
         QCOMPARE(addressRows(f)[0].v + u'|' + addressRows(f)[1].v, u"NeedsLogin · laptop|brak - ruch bezpośrednio"_s);
         f.tailnet = running(u"nl-exit"_s, u"203.0.113.7:41641"_s);
         QCOMPARE(addressRows(f)[1].v, u"nl-exit (direct) · 23 ms"_s);
-        // An older client reports no state: only what is known is shown, and no row when nothing is.
-        f.tailnet->state = u"?"_s;
-        QCOMPARE(addressRows(f)[0].v, u"ania@example.com · laptop"_s);
-        f.tailnet->tailnet = f.tailnet->host = QString();
-        QCOMPARE(addressRows(f)[0].k, u"Exit node"_s);
     }
 
     void publicIPLine() {
@@ -250,26 +168,19 @@ private slots:
             return r ? r->text + u'|' + r->copy : u"button"_s;
         };
         QStringList got{shown()};
-        f.publicIP = u"…"_s;
-        got.append(shown());
         f.publicIP = u"203.0.113.7"_s;
         f.publicIPExit = u"nl-exit"_s;
         got.append(shown()); // stored for an exit node, but there is no status now
-        f.tailnet = running(u"nl-exit"_s, u"203.0.113.7:41641"_s);
-        got.append(shown());
-        f.tailnet->exitAddr.clear();
+        f.tailnet = running(u"nl-exit"_s, QString());
         got.append(shown());
         f.tailnet->state = u"Stopped"_s;
-        got.append(shown());
-        f.tailnet = running(u"de-exit"_s, QString());
         got.append(shown());
         f.tailnet = running(std::nullopt, QString());
         f.publicIPExit.reset();
         f.publicIP = u"203.0.113.7\n"_s; // a body with a line feed is kept as received
         got.append(shown());
-        QCOMPARE(got, (QStringList{u"button"_s, u"…|…"_s, u"button"_s, u"203.0.113.7 = exit node nl-exit|203.0.113.7"_s,
-                                   u"203.0.113.7 przez nl-exit|203.0.113.7"_s, u"203.0.113.7|203.0.113.7"_s,
-                                   u"button"_s, u"203.0.113.7\n|203.0.113.7\n"_s}));
+        QCOMPARE(got, (QStringList{u"button"_s, u"button"_s, u"203.0.113.7 przez nl-exit|203.0.113.7"_s,
+                                   u"203.0.113.7|203.0.113.7"_s, u"203.0.113.7\n|203.0.113.7\n"_s}));
     }
 
     void terminalText() {

@@ -32,15 +32,12 @@ const QByteArray statusJson = R"({
   "ExitNodeStatus": {"ID": "nExit1CNTRL", "Online": true, "TailscaleIPs": ["127.0.0.2/32"]}
 })";
 
-// The status with the exit peer's `key` set to `value` (removed when undefined).
+// The status with the exit peer's `key` set to `value`.
 QByteArray withExitPeer(const QString& key, const QJsonValue& value) {
     QJsonObject o = QJsonDocument::fromJson(statusJson).object();
     QJsonObject peers = o[u"Peer"_s].toObject();
     QJsonObject exit = peers[u"nodekey:2222"_s].toObject();
-    if (value.isUndefined())
-        exit.remove(key);
-    else
-        exit[key] = value;
+    exit[key] = value;
     peers[u"nodekey:2222"_s] = exit;
     o[u"Peer"_s] = peers;
     return QJsonDocument(o).toJson();
@@ -84,40 +81,20 @@ private slots:
                          false,        QString(),
                          u"ams"_s,     t->exitPing};
         QCOMPARE(*t, expected);
-        // Thousands of peers: megabytes of status, parsed away from the event loop.
-        QJsonObject o = QJsonDocument::fromJson(statusJson).object();
-        QJsonObject peers = o[u"Peer"_s].toObject();
-        for (int i = 0; i < 8000; ++i)
-            peers[u"nodekey:peer%1"_s.arg(i)] = peers[u"nodekey:1111"_s];
-        o[u"Peer"_s] = peers;
-        QCOMPARE(statusFrom(QJsonDocument(o).toJson())->exitName, std::optional(u"nl-exit"_s));
         // An address the ping tool would read as an option is not pinged.
         const auto hostile = statusFrom(withExitPeer(u"TailscaleIPs"_s, QJsonArray{u"-c99999"_s}));
         QVERIFY(hostile && hostile->exitIP == u"-c99999"_s && !hostile->exitPing);
-        QCOMPARE(statusFrom("Tailscale is stopped.\n"), std::nullopt);
         QCOMPARE(statusFrom({}, u"/nonexistent/tailscale"_s), std::nullopt);
     }
 
     void parsing() {
-        QByteArray needsLogin = statusJson, noStatus = statusJson, oddPeer = statusJson;
-        needsLogin.replace(R"("BackendState": "Running")", R"("BackendState": "NeedsLogin")");
+        QByteArray noStatus = statusJson;
         noStatus.replace("\"ExitNodeStatus\"", "\"SomethingElse\"");
-        oddPeer.replace(R"("Peer": {)", R"("Peer": {"nodekey:0": 5, )");
         // The state, the exit node's name, address, path, relay and whether the path is direct, or "none".
-        const std::pair<QByteArray, QString> rows[]{
-            {withExitPeer(u"CurAddr"_s, u"203.0.113.7:41641"_s),
-             u"Running nl-exit 127.0.0.2 203.0.113.7:41641 ams 1"_s},
-            {needsLogin, u"NeedsLogin nl-exit 127.0.0.2  ams 0"_s},
-            {noStatus, u"Running - -   0"_s},
-            {withExitPeer(u"ExitNode"_s, u"true"_s), u"Running - -   0"_s},
-            {oddPeer, u"Running - -   0"_s},
-            {withExitPeer(u"HostName"_s, QJsonValue::Undefined), u"Running - 127.0.0.2  ams 0"_s},
-            {withExitPeer(u"TailscaleIPs"_s, QJsonArray()), u"Running nl-exit -  ams 0"_s},
-            {R"({"Self": {"TailscaleIPs": ["100.1.1.1", 7]}, "CurrentTailnet": "x"})", u"? - -   0"_s},
-            {{}, u"none"_s},
-            {R"([{"BackendState":"Running"}])", u"none"_s},
-            {statusJson.left(700), u"none"_s},
-            {QByteArray(200000, '{'), u"none"_s}};
+        const std::pair<QByteArray, QString> rows[]{{withExitPeer(u"CurAddr"_s, u"203.0.113.7:41641"_s),
+                                                     u"Running nl-exit 127.0.0.2 203.0.113.7:41641 ams 1"_s},
+                                                    {noStatus, u"Running - -   0"_s},
+                                                    {{}, u"none"_s}};
         for (const auto& [json, expected] : rows) {
             const auto t = parseTailnet(json);
             const QString got =
@@ -127,9 +104,6 @@ private slots:
                          .join(u' ');
             QCOMPARE(got, expected);
         }
-        // Missing pieces take their defaults.
-        const auto bare = parseTailnet(rows[7].first);
-        QVERIFY(bare->tailnet.isEmpty() && bare->host.isEmpty() && bare->selfIPs.isEmpty());
     }
 };
 
