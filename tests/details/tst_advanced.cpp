@@ -3,6 +3,7 @@
 
 #include <QSemaphore>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <atomic>
@@ -179,15 +180,26 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return valueOf(a->wifi(), u"Sieć"_s) == u"brak połączenia"_s; }));
     }
 
-    // A server that takes the request and never answers: the lookup ends on its own timeout.
-    void publicIPTimesOut() {
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        const auto a = make(QUrl(u"http://127.0.0.1:%1/"_s.arg(silent.serverPort())), 300ms);
-        a->fetchPublicIP(u"nl-exit"_s);
-        QCOMPARE(a->publicIP(), std::optional(u"…"_s));
-        QVERIFY(QTest::qWaitFor([&] { return a->publicIP() != u"…"_s; }, 20000));
-        QCOMPARE(a->publicIP(), std::optional(u"błąd"_s));
+    // A local server answers each request with `reply`, or takes it and never answers when `reply` is empty.
+    void publicIP() {
+        const std::tuple<const char*, QByteArray, QString> rows[]{
+            {"answered", "200 OK\r\nContent-Length: 12\r\n\r\n203.0.113.7\n", u"203.0.113.7\n"_s},
+            {"error page", "404 Not Found\r\nContent-Length: 4\r\n\r\nnope", u"błąd"_s},
+            {"never answers", {}, u"błąd"_s}};
+        for (const auto& [name, reply, shown] : rows) {
+            QTcpServer server;
+            QVERIFY(server.listen(QHostAddress::LocalHost));
+            connect(&server, &QTcpServer::newConnection, &server, [&server, reply = reply] {
+                QTcpSocket* s = server.nextPendingConnection();
+                if (!reply.isEmpty())
+                    connect(s, &QTcpSocket::readyRead, s, [s, reply] { s->write("HTTP/1.1 " + reply); });
+            });
+            const auto a = make(QUrl(u"http://127.0.0.1:%1/"_s.arg(server.serverPort())), 300ms);
+            a->fetchPublicIP(u"nl-exit"_s);
+            QCOMPARE(a->publicIP(), std::optional(u"…"_s));
+            QVERIFY2(QTest::qWaitFor([&] { return a->publicIP() != u"…"_s; }, 20000), name);
+            QVERIFY2(a->publicIP() == shown && a->publicIPExit() == u"nl-exit"_s, name);
+        }
         QCOMPARE(state->sampleCalls + state->slowCalls + state->wifiReads, 0);
     }
 };
