@@ -86,8 +86,10 @@ private slots:
         // Time counts from 2001.
         QCOMPARE(n->time, Timestamp(std::chrono::seconds(978'307'201)));
         QCOMPARE(object(sample().encode()).value(u"time"_s).toDouble(), 795'000'000.25);
-        // Whole or nothing: a torn document is no snapshot.
-        QVERIFY(!Snapshot::decode(sample().encode().chopped(9)));
+        // Whole or nothing: a count that is not whole makes no snapshot.
+        QJsonObject fractional = object(sample().encode());
+        fractional[u"hotspotToday"_s] = 1.5;
+        QVERIFY(!Snapshot::decode(QJsonDocument(fractional).toJson()));
     }
 
     // Replaced whole, with no temporary files left behind.

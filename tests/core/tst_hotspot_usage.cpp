@@ -124,7 +124,7 @@ private slots:
     }
 
     void damagedFileIsSetAside() {
-        const QByteArray content = R"({"day":"2026-03-14","dayBytes":12)";
+        const QByteArray content = R"({"day":"d","dayBytes":1.5,"month":"m","monthBytes":1,"warned":""})";
         writeFile(content);
         auto u = make();
         QCOMPARE(u->state(), UsageState());
