@@ -10,8 +10,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-platform::Interfaces tethered(quint64 in, quint64 out = 0, const QString& iface = u"enx1"_s) {
+platform::Interfaces tethered(quint64 in, quint64 out = 0, const QString& iface = u"enx1"_s, int bits = 64) {
     platform::Interfaces i;
+    i.counterBits = bits;
     i.bytes = {{iface, {in, out}}, {u"lo"_s, {5, 5}}};
     i.ipv4 = {{iface, u"172.20.10.2"_s}, {u"lo"_s, u"127.0.0.1"_s}};
     return i;
@@ -75,6 +76,19 @@ private slots:
         u->update(tethered(200, 100));
         QCOMPARE(u->session(), 100u);
         QCOMPARE(u->state().dayBytes, 4100u);
+    }
+
+    // A 32-bit counter that went down wrapped; a 64-bit one never wraps, so the same drop is a reset that counts
+    // nothing.
+    void counterDrops() {
+        for (const auto& [bits, counted] : {std::pair(32, 496u + 100u), std::pair(64, 100u)}) {
+            fresh();
+            auto u = make();
+            u->update(tethered(4'294'967'000u, 0, u"enx1"_s, bits));
+            u->update(tethered(200, 0, u"enx1"_s, bits));
+            u->update(tethered(300, 0, u"enx1"_s, bits));
+            QCOMPARE(u->state().dayBytes, counted);
+        }
     }
 
     void midnightAndMonthEnd() {

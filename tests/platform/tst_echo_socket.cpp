@@ -10,6 +10,7 @@
 #include <netinet/in.h>
 #include <sched.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -38,6 +39,24 @@ QStringList pingAll(const QStringList& hosts) {
     for (const auto& a : answers)
         got.append(a.size() != 1 ? QString::number(a.size()) : a[0] ? u"ms"_s : u"lost"_s);
     return got;
+}
+
+// Answers the oldest echo request the raw socket holds, as a peer would that took its time.
+bool answer(int raw) {
+    unsigned char packet[1500]{};
+    sockaddr_in from{};
+    socklen_t size = sizeof from;
+    const ssize_t n = ::recvfrom(raw, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&from), &size);
+    const int header = (packet[0] & 0xf) * 4;
+    if (n < 20 || n < header + 8)
+        return false;
+    // Type 8 becomes 0: the checksum, a one's complement sum, goes up by 0x0800.
+    unsigned char* icmp = packet + header;
+    const quint32 sum = quint32(icmp[2] << 8 | icmp[3]) + 0x0800;
+    icmp[0] = 0;
+    icmp[2] = quint8((sum + (sum >> 16)) >> 8);
+    icmp[3] = quint8(sum + (sum >> 16));
+    return ::sendto(raw, icmp, size_t(n - header), 0, reinterpret_cast<sockaddr*>(&from), size) == n - header;
 }
 
 } // namespace
@@ -78,6 +97,32 @@ private slots:
             pair_->leave();
             QCOMPARE(got, QStringList{drops ? u"lost"_s : u"ms"_s});
         }
+    }
+
+    // The reply to a request that has timed out reaches the socket while a newer request to the same peer
+    // waits: it answers neither.
+    void lateReplyIsIgnored() {
+        if (!pair_)
+            QSKIP(qPrintable(why_));
+        pair_->inB(u"sysctl -qw net.ipv4.icmp_echo_ignore_all=1"_s);
+        pair_->enterB();
+        const int raw = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+        pair_->enterA();
+        QVERIFY(raw >= 0);
+        timeval wait{2, 0};
+        ::setsockopt(raw, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        const Pinger ping = echoPinger(platform::echoSockets());
+        QObject context;
+        QList<Sample> first, second;
+        ping(peer, &context, [&](Sample ms) { first.append(ms); });
+        QVERIFY(QTest::qWaitFor([&] { return !first.isEmpty(); }, 5000));
+        ping(peer, &context, [&](Sample ms) { second.append(ms); });
+        QVERIFY(answer(raw));
+        QVERIFY(QTest::qWaitFor([&] { return !second.isEmpty(); }, 5000));
+        pair_->leave();
+        ::close(raw);
+        QCOMPARE(first, QList<Sample>{std::nullopt});
+        QCOMPARE(second, QList<Sample>{std::nullopt});
     }
 
     // Root is refused as well when its group is left out, so the test needs no other user.
