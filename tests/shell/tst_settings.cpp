@@ -1,5 +1,7 @@
 #include "common/texts.h"
 #include "fake_monitor.h"
+#include "platform/platform.h"
+#include "shell/login_item.h"
 #include "support/temp_home.h"
 #include "views/about_window.h"
 #include "views/hotspot_card.h"
@@ -71,7 +73,8 @@ class TestSettings : public QObject {
         f.prefs.setHosts(hosts);
         f.prefs.setHostLabels(labels);
         f.m = std::make_unique<Monitor>(quietMonitor(clock, f.prefs, home.data() + u"/u%1.json"_s.arg(files)));
-        f.w = std::make_unique<SettingsWindow>(*f.m, f.prefs, [sent = f.sent](const QString& id) { sent->append(id); });
+        f.w = std::make_unique<SettingsWindow>(
+            *f.m, f.prefs, [sent = f.sent](const QString& id) { sent->append(id); }, systemLoginItem());
         open(f);
         return f;
     }
@@ -272,8 +275,8 @@ private slots:
     }
 
     void aboutWindow() {
-        AboutWindow about([](const QString&) {});
-        QVERIFY(about.findChild<QLabel*>(u"version"_s)->text().startsWith(systemName() + u": "_s));
+        AboutWindow about(platform::systemName(), [](const QString&) {});
+        QVERIFY(about.findChild<QLabel*>(u"version"_s)->text().startsWith(platform::systemName() + u": "_s));
         QVERIFY(!about.findChild<QLabel*>(u"logo"_s)->pixmap().isNull());
         // The description wraps instead of being cut.
         const auto* description = about.findChild<QLabel*>(u"description"_s);

@@ -2,7 +2,6 @@
 #include "core/monitor.h"
 #include "core/panel_state.h"
 #include "details/advanced.h"
-#include "details/detail_rows.h"
 #include "support/fake_clock.h"
 #include "support/fake_network.h"
 #include "support/temp_home.h"
@@ -12,6 +11,7 @@
 #include "views/advanced_rows.h"
 #include "views/advanced_view.h"
 #include "views/card.h"
+#include "views/detail_rows.h"
 #include "views/kv_row.h"
 #include "views/label.h"
 
