@@ -1,5 +1,6 @@
 #include "widget/status_line.h"
 
+#include "common/ping_alarm.h"
 #include "common/printable.h"
 #include "common/texts.h"
 #include "widget/w_format.h"

@@ -23,21 +23,3 @@ QString wRate(double bytesPerSecond) {
 QString wMs(std::optional<double> ms) {
     return ms ? whole(*ms) : u"x"_s;
 }
-
-PingLevel pingLevel(std::optional<double> ms) {
-    if (!ms || *ms > 200)
-        return PingLevel::Bad;
-    return *ms < 80 ? PingLevel::Good : PingLevel::Slow;
-}
-
-QColor pingColor(std::optional<double> ms) {
-    switch (pingLevel(ms)) {
-    case PingLevel::Good:
-        return {0x34, 0xC7, 0x59};
-    case PingLevel::Slow:
-        return {0xFF, 0x95, 0x00};
-    case PingLevel::Bad:
-        break;
-    }
-    return {0xFF, 0x3B, 0x30};
-}

@@ -1,5 +1,6 @@
 #include "widget/widget_view.h"
 
+#include "common/ping_alarm.h"
 #include "common/texts.h"
 #include "widget/glyphs.h"
 #include "widget/w_format.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "details/detail_rows.h"
+#include "views/detail_rows.h"
 
 #include <QStringList>
 #include <optional>

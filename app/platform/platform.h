@@ -190,4 +190,11 @@ void notify(const Notification& n);
 // the process, so the handler's caller can still save its state.
 void onTermination(QObject* context, std::function<void()> handler);
 
+// Calls `handler` on the main thread when the machine has woken from sleep. Lives as long as `context`; where
+// the system does not announce it, never calls.
+void onWake(QObject* context, std::function<void()> handler);
+
+// The running system as people call it ("Linux").
+QString systemName();
+
 } // namespace platform

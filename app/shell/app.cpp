@@ -2,10 +2,10 @@
 
 #include "core/globals.h"
 #include "shell/floating_panel.h"
+#include "shell/login_item.h"
 #include "shell/placement.h"
 #include "shell/popover.h"
 #include "shell/status_item.h"
-#include "shell/wake.h"
 #include "shell/window_place.h"
 #include "views/about_window.h"
 #include "views/command_keys.h"
@@ -88,7 +88,6 @@ App::App(Deps deps, QObject* parent)
     , panelState_(new PanelState(prefs_, this))
     , item_(nullptr)
     , popover_(nullptr)
-    , wake_(new Wake(this))
     , trayPoll_(new QTimer(this)) {
     deps_.monitor.prefs = prefs_;
     deps_.monitor.usage.prefs = prefs_;
@@ -174,8 +173,10 @@ void App::launch() {
         pinnedPanel().showInactive();
     mini();
     pinnedPanel();
-    connect(wake_, &Wake::woke, this, &App::fixWindows);
-    connect(wake_, &Wake::woke, &m_->longHistory(), &History::woke);
+    platform::onWake(this, [this] {
+        fixWindows();
+        m_->longHistory().woke();
+    });
     watchScreens();
     // Once the window manager has settled its panels. A popover the user opened meanwhile stays open.
     QTimer::singleShot(1000, this, &App::keepPanelsOnScreen);
@@ -291,12 +292,12 @@ void App::act(const QString& id) {
     } else if (id == u"settings"_s) {
         popover_->close();
         if (!settings_)
-            settings_ = new SettingsWindow(*m_, prefs_, commands());
+            settings_ = new SettingsWindow(*m_, prefs_, commands(), systemLoginItem());
         openWindow(settings_);
     } else if (id == u"about"_s) {
         popover_->close();
         if (!about_)
-            about_ = new AboutWindow(commands());
+            about_ = new AboutWindow(platform::systemName(), commands());
         openWindow(about_);
     } else if (id == u"quit"_s) {
         terminate();

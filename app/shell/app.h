@@ -15,7 +15,6 @@ class SettingsWindow;
 class StatusItem;
 class QTimer;
 class QWheelEvent;
-class Wake;
 
 // The wheel's vertical travel in points, negative towards later content; a wheel without fine steps moves
 // ten points a notch.
@@ -102,7 +101,6 @@ private:
     AboutWindow* about_ = nullptr;
     FloatingPanel* mini_ = nullptr;
     FloatingPanel* pinned_ = nullptr;
-    Wake* wake_;
     // Polls for a tray while the desktop has none.
     QTimer* trayPoll_;
     int trayWaits_ = 0;

@@ -1,5 +1,6 @@
 #include "shell/bar_image.h"
 
+#include "common/ping_alarm.h"
 #include "core/formatters.h"
 #include "details/tailnet.h"
 #include "views/style.h"
@@ -43,7 +44,7 @@ Latency latency(std::optional<double> ms) {
     if (!ms)
         return {u"x"_s, true};
     const double n = std::min(std::round(*ms), 999.0);
-    return {QString::number(n, 'f', 0) + u"ms"_s, *ms > 200.0};
+    return {QString::number(n, 'f', 0) + u"ms"_s, pingAlarm(ms)};
 }
 
 BarImage::BarImage(std::optional<QImage> phone)

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QSvgRenderer>
-#include <QSysInfo>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -61,16 +60,7 @@ QString aboutVersion(const QString& system, const QString& version, const QStrin
     return line;
 }
 
-QString systemName() {
-    const QString kernel = QSysInfo::kernelType();
-    if (kernel == u"darwin"_s)
-        return u"macOS"_s;
-    if (kernel == u"linux"_s)
-        return u"Linux"_s;
-    return kernel.isEmpty() ? u"?"_s : kernel.left(1).toUpper() + kernel.mid(1);
-}
-
-AboutWindow::AboutWindow(const std::function<void(const QString&)>& actions, QWidget* parent)
+AboutWindow::AboutWindow(const QString& system, const std::function<void(const QString&)>& actions, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(u"O Tarnwick"_s);
     const QPalette pal = palette();
@@ -87,8 +77,7 @@ AboutWindow::AboutWindow(const std::function<void(const QString&)>& actions, QWi
     auto* lines = new QVBoxLayout;
     lines->setSpacing(2);
     lines->addWidget(text(u"Tarnwick"_s, ::font(Text::Title3, QFont::Bold), pal.color(QPalette::WindowText)));
-    QLabel* versionLine =
-        text(aboutVersion(systemName(), version(), build()), ::font(Text::Caption), colors::secondary(pal));
+    QLabel* versionLine = text(aboutVersion(system, version(), build()), ::font(Text::Caption), colors::secondary(pal));
     versionLine->setObjectName(u"version"_s);
     lines->addWidget(versionLine);
     lines->addWidget(text(u"Sieć pod okiem, prosto z zasobnika."_s, ::font(Text::Caption2), colors::tertiary(pal)));

@@ -1,6 +1,6 @@
 #include "views/advanced_public_ip.h"
 
-#include "details/detail_rows.h"
+#include "views/detail_rows.h"
 #include "views/kv_row.h"
 #include "views/label.h"
 #include "views/style.h"

@@ -1,6 +1,6 @@
 #include "views/advanced_rows.h"
 
-#include "details/detail_rows.h"
+#include "views/detail_rows.h"
 #include "views/kv_row.h"
 
 #include <QVBoxLayout>

@@ -3,8 +3,8 @@
 #include "core/monitor.h"
 #include "core/panel_state.h"
 #include "details/advanced.h"
-#include "details/detail_rows.h"
 #include "views/advanced_content.h"
+#include "views/detail_rows.h"
 
 #include <QEvent>
 #include <QScrollArea>

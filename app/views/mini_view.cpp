@@ -1,5 +1,6 @@
 #include "views/mini_view.h"
 
+#include "common/ping_alarm.h"
 #include "common/texts.h"
 #include "core/formatters.h"
 #include "core/globals.h"
@@ -7,7 +8,6 @@
 #include "views/divider.h"
 #include "views/glass.h"
 #include "views/label.h"
-#include "views/ping_color.h"
 #include "views/rows.h"
 #include "views/sparkline.h"
 #include "views/symbol_button.h"

@@ -1,6 +1,6 @@
 #include "views/quality_bar.h"
 
-#include "views/ping_color.h"
+#include "common/ping_alarm.h"
 
 #include <QPainter>
 #include <algorithm>

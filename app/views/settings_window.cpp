@@ -1,7 +1,6 @@
 #include "views/settings_window.h"
 
 #include "core/monitor.h"
-#include "platform/platform.h"
 #include "views/command_keys.h"
 #include "views/style.h"
 #include "views/toggle.h"
@@ -41,10 +40,11 @@ QUuid rowId(const QWidget* row) {
 } // namespace
 
 SettingsWindow::SettingsWindow(Monitor& m, Preferences prefs, const std::function<void(const QString&)>& actions,
-                               QWidget* parent)
+                               LoginItem login, QWidget* parent)
     : QDialog(parent)
     , m_(m)
     , prefs_(std::move(prefs))
+    , loginItem_(std::move(login))
     , list_(new QWidget)
     , rowsLayout_(new QVBoxLayout(list_))
     , minus_(nullptr)
@@ -120,7 +120,7 @@ SettingsWindow::SettingsWindow(Monitor& m, Preferences prefs, const std::functio
     v->addLayout(limitRow);
 
     login_->setObjectName(u"login"_s);
-    login_->setChecked(platform::login::enabled());
+    login_->setChecked(loginItem_.enabled());
     connect(login_, &QCheckBox::toggled, this, &SettingsWindow::setLogin);
     v->addWidget(login_);
 
@@ -275,12 +275,12 @@ void SettingsWindow::showLimit() {
 
 void SettingsWindow::setLogin(bool on) {
     if (on)
-        platform::login::enable();
+        loginItem_.enable();
     else
-        platform::login::disable();
+        loginItem_.disable();
     // A refused change snaps back.
     const QSignalBlocker block(login_);
-    login_->setChecked(platform::login::enabled());
+    login_->setChecked(loginItem_.enabled());
 }
 
 int SettingsWindow::rowAt(int y) const {

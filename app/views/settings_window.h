@@ -14,6 +14,13 @@ class QAbstractButton;
 class QVBoxLayout;
 class Toggle;
 
+// Starting the program at login, as the shell reaches it: `enable` and `disable` return the error text on failure.
+struct LoginItem {
+    std::function<bool()> enabled;
+    std::function<std::optional<QString>()> enable;
+    std::function<std::optional<QString>()> disable;
+};
+
 // Edits the hosts the monitor pings with their labels, outage notifications, the monthly hotspot limit and
 // starting at login.
 // Closing only hides it; each showing starts again from the monitor's hosts.
@@ -23,7 +30,7 @@ class SettingsWindow final : public QDialog {
 
 public:
     // `actions` takes the commands of the program's keys (Ctrl+R, Ctrl+Q).
-    SettingsWindow(Monitor& m, Preferences prefs, const std::function<void(const QString&)>& actions,
+    SettingsWindow(Monitor& m, Preferences prefs, const std::function<void(const QString&)>& actions, LoginItem login,
                    QWidget* parent = nullptr);
 
     // The rows as they stand on screen.
@@ -52,6 +59,7 @@ private:
 
     Monitor& m_;
     Preferences prefs_;
+    LoginItem loginItem_;
     std::optional<QUuid> selected_;
     QWidget* list_;
     QVBoxLayout* rowsLayout_;

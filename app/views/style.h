@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ping_alarm.h"
+
 #include <QColor>
 #include <QFont>
 
@@ -12,11 +14,8 @@ enum class Text { Title, Title2, Title3, Headline, Body, Callout, Subheadline, F
 // The system's sans-serif draws digits of equal width, so figures that change in place do not jitter.
 QFont font(Text style, QFont::Weight weight = QFont::Normal);
 
+// Green, orange and red are the ping colours of common/ping_alarm.h, which the widget draws with too.
 namespace colors {
-inline const QColor green{0x34, 0xC7, 0x59};
-inline const QColor orange{0xFF, 0x95, 0x00};
-inline const QColor red{0xFF, 0x3B, 0x30};
-
 // Text colour of the palette at 55 % and 30 %.
 QColor secondary(const QPalette& p);
 QColor tertiary(const QPalette& p);

@@ -1,8 +1,8 @@
 #include "cli/details.h"
-#include "details/detail_rows.h"
 #include "details/process_traffic.h"
 #include "details/service.h"
 #include "details/wifi_info.h"
+#include "views/detail_rows.h"
 
 #include <QtTest>
 

@@ -1,5 +1,6 @@
 #include "common/texts.h"
 #include "fake_monitor.h"
+#include "shell/login_item.h"
 #include "support/temp_home.h"
 #include "views/hotspot_card.h"
 #include "views/label.h"
@@ -66,7 +67,7 @@ class TestSettings : public QObject {
         f.prefs.setHosts(hosts);
         f.prefs.setHostLabels(labels);
         f.m = std::make_unique<Monitor>(quietMonitor(clock, f.prefs, home.data() + u"/u%1.json"_s.arg(files)));
-        f.w = std::make_unique<SettingsWindow>(*f.m, f.prefs, [](const QString&) {});
+        f.w = std::make_unique<SettingsWindow>(*f.m, f.prefs, [](const QString&) {}, systemLoginItem());
         open(f);
         return f;
     }

@@ -1,10 +1,10 @@
 #include "advanced_sheet.h"
-#include "details/detail_rows.h"
 #include "views/advanced_content.h"
 #include "views/advanced_location.h"
 #include "views/advanced_public_ip.h"
 #include "views/advanced_rows.h"
 #include "views/card.h"
+#include "views/detail_rows.h"
 #include "views/kv_row.h"
 
 #include <QClipboard>

@@ -2,7 +2,9 @@
 #include "scenarios.h"
 #include "sheets.h"
 
+#include "platform/platform.h"
 #include "shell/bar_image.h"
+#include "shell/login_item.h"
 #include "support/temp_home.h"
 #include "views/about_window.h"
 #include "views/glass.h"
@@ -176,10 +178,12 @@ int main(int argc, char** argv) {
         {u"settings"_s,
          [] {
              auto s = overviewScenario();
-             return shoot(std::make_unique<SettingsWindow>(s->m(), s->prefs(), [](const QString&) {}),
+             return shoot(std::make_unique<SettingsWindow>(
+                              s->m(), s->prefs(), [](const QString&) {}, systemLoginItem()),
                           [](QWidget&) { QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest); });
          }},
-        {u"about"_s, [] { return shoot(std::make_unique<AboutWindow>([](const QString&) {})); }},
+        {u"about"_s,
+         [] { return shoot(std::make_unique<AboutWindow>(platform::systemName(), [](const QString&) {})); }},
         {u"bar-no-answer-1x"_s, [] { return BarImage().barImage(0, 0, {}, {}, 1, QApplication::palette()); }},
         {u"bar-exit-2x"_s,
          [] {

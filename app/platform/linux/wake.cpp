@@ -1,4 +1,6 @@
-#include "shell/wake.h"
+#include "platform/linux/wake.h"
+
+#include "platform/platform.h"
 
 #include <QDBusConnection>
 
@@ -17,3 +19,11 @@ void Wake::prepareForSleep(bool sleeping) {
     if (!sleeping)
         emit woke();
 }
+
+namespace platform {
+
+void onWake(QObject* context, std::function<void()> handler) {
+    QObject::connect(new Wake(context), &Wake::woke, context, std::move(handler));
+}
+
+} // namespace platform

@@ -1,4 +1,4 @@
-#include "details/detail_rows.h"
+#include "views/detail_rows.h"
 
 #include "core/formatters.h"
 #include "core/monitor.h"
