@@ -67,7 +67,8 @@ class TestSettings : public QObject {
         f.prefs.setHosts(hosts);
         f.prefs.setHostLabels(labels);
         f.m = std::make_unique<Monitor>(quietMonitor(clock, f.prefs, home.data() + u"/u%1.json"_s.arg(files)));
-        f.w = std::make_unique<SettingsWindow>(*f.m, f.prefs, [](const QString&) {}, systemLoginItem());
+        f.w = std::make_unique<SettingsWindow>(
+            *f.m, f.prefs, [](const QString&) {}, systemLoginItem());
         open(f);
         return f;
     }
